@@ -13,11 +13,13 @@
 
 #include "app/OpenDocument.h"
 #include "app/TApp.h"
+#include "app/shell/AboutDialog.h"
 #include "app/shell/ProgramScripting.h"
 #include "app/shell/StartupHooks.h"
 #include "core/Alert.h"
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
+#include "core/Resources.h"
 #include "core/Keys.h"
 #include "model/world/WorldHost.h"
 #include "platform/win32/Message.h"
@@ -26,8 +28,12 @@
 
 namespace {
 
+// The version of the program's version resource, as About shows it.
 void PrintVersion() {
-  std::printf("Yarrowby %s\n", YB_VERSION);
+  TApp app;
+  app.LoadResourceDlls();
+  std::printf("Yarrowby %s\n", ProductVersionOf(GetResourceModule1()).c_str());
+  app.FreeResourceDlls();
 }
 
 void PrintUsage() {

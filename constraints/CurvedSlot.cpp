@@ -31,6 +31,7 @@ constexpr uint32_t kTagPolar = MakeTag("polS");
 constexpr uint32_t kTagCartesian = MakeTag("carS");
 constexpr uint32_t kTagExportInterpolated = MakeTag("iiPt");
 constexpr uint32_t kTagPointsPerSpan = MakeTag("iPti");
+constexpr uint32_t kTagPointTable = MakeTag("pptb");
 constexpr uint32_t kTagFirstColumn = MakeTag("ppt1");
 constexpr uint32_t kTagSecondColumn = MakeTag("ppt2");
 constexpr uint32_t kTagCopyTable = MakeTag("cpTb");
@@ -254,10 +255,18 @@ void TCurvedSlot::SetControlPointValue(uint32_t reference, double value) {
   EndSuspend(suspended);
 }
 
+uint16_t TCurvedSlot::GetIntProperty(uint32_t tag, int32_t& value, void* extra) {
+  if (tag != kTagPointTable || table_ == nullptr) return TSlot::GetIntProperty(tag, value, extra);
+  value = table_->GetCount();
+  if (extra != nullptr) *static_cast<int16_t*>(extra) = table_->GetColumnCount();
+  return 1;
+}
+
 uint16_t TCurvedSlot::GetNumberProperty(uint32_t tag, double& value, void* extra) {
   int32_t unitKind = 0;
-  if (GetControlPointValue(tag, value, unitKind)) return 1;
-  return TSlot::GetNumberProperty(tag, value, extra);
+  if (!GetControlPointValue(tag, value, unitKind)) return TSlot::GetNumberProperty(tag, value, extra);
+  if (extra != nullptr) *static_cast<int32_t*>(extra) = unitKind;
+  return 1;
 }
 
 void TCurvedSlot::SetNumberProperty(uint32_t tag, const double& value) {

@@ -93,6 +93,10 @@ class TCurvedSlot : public TSlot, public TDXFExportable {
   // coordinate, the low bits its index from 1): x and y, or radius and angle when polar.
   bool GetControlPointValue(uint32_t reference, double& value, int32_t& unitKind) const;
   void SetControlPointValue(uint32_t reference, double value);
+  // "pptb": the size of the point table, its count of points and (in extra, a 16-bit count)
+  // its columns.
+  uint16_t GetIntProperty(uint32_t tag, int32_t& value, void* extra) override;
+  // A control point's coordinate; extra, when given, takes its unit kind (32-bit).
   uint16_t GetNumberProperty(uint32_t tag, double& value, void* extra) override;
   void SetNumberProperty(uint32_t tag, const double& value) override;
   uint16_t HasAction(uint32_t tag) override;

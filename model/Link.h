@@ -345,6 +345,9 @@ class TSingleStyleLink : public TDisplayLink {
     font_ = font;
     textColour_ = colour;
   }
+  // Told after a new style was set: what the link measures by its text follows (a gadget's line
+  // height and size, in TGadget); nothing here.
+  virtual void TextStyleChanged() {}
   // Makes the style's font the port's.
   virtual void Draw(const MacRect& area, uint16_t flags);
   // Added to the label anchor where the name label is drawn.

@@ -370,6 +370,8 @@ void CMainFrame::ShareScriptShellRect(bool toShell) {
   if (!Settings::IsUsable(stored, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN))) return;
   static_assert(std::tuple_size_v<Settings::Rect> == kShellRectValues);
   for (size_t i = 0; i < kShellRectValues; ++i) shell[i] = static_cast<int16_t>(stored.at(i));
+  // The default is a size, not a place: a shell never placed opens over the main window.
+  if (stored == TWindowSettings().Get(Settings::kScriptShell)) shell[0] = shell[1] = 0;
 }
 
 void CMainFrame::ShowHelpUnavailable() {

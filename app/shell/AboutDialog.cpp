@@ -25,14 +25,30 @@ constexpr char kStringFileInfo[] = "\\StringFileInfo\\040904b0\\";
 
 }  // namespace
 
-void TAboutDialog::ReadVersionBlock() {
-  versionBlock_.clear();
-  const uint32_t size = GetFileVersionInfoSize(versionModule_);
-  if (size == 0) return;
+namespace {
+
+std::vector<uint8_t> VersionBlockOf(HMODULE module) {
+  const uint32_t size = GetFileVersionInfoSize(module);
+  if (size == 0) return {};
   // One byte more than the block, cleared, as the version calls expect.
-  versionBlock_.assign(size + 1u, 0);
-  if (!GetFileVersionInfo(versionModule_, size + 1u, versionBlock_.data())) versionBlock_.clear();
+  std::vector<uint8_t> block(size + 1u, 0);
+  if (!GetFileVersionInfo(module, size + 1u, block.data())) return {};
+  return block;
 }
+
+}  // namespace
+
+std::string ProductVersionOf(HMODULE module) {
+  const std::vector<uint8_t> block = VersionBlockOf(module);
+  std::string version;
+  if (block.empty() ||
+      !VerQueryValueText(block.data(), static_cast<uint32_t>(block.size()),
+                         std::string(kStringFileInfo) + "ProductVersion", &version))
+    return {};
+  return version;
+}
+
+void TAboutDialog::ReadVersionBlock() { versionBlock_ = VersionBlockOf(versionModule_); }
 
 void TAboutDialog::FillItems(HWND dialog, const std::vector<uint8_t>& versionBlock) {
   if (versionBlock.empty()) return;

@@ -2,10 +2,15 @@
 // The About box: dialog 100, its text items filled from the program's own version block.
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/win32/Resource.h"
 #include "platform/win32/WindowTypes.h"
+
+// The product version the module's version block names ("1.0"); empty without one. The one
+// source of the program's version: About, the start-up picture and --version show it.
+std::string ProductVersionOf(HMODULE module);
 
 class TAboutDialog {
  public:

@@ -136,6 +136,11 @@ void TTextGadget::ConstrainSize(MacPoint& size) {
   size.v = std::max<int16_t>(size.v, static_cast<int16_t>(GetLineHeight() + 10));
 }
 
+void TTextGadget::TextStyleChanged() {
+  TGadget::TextStyleChanged();
+  heightFitted_ = false;
+}
+
 void TTextGadget::DrawContents(const MacRect& /*area*/) {
   if (editing_) return;
   HDC dc = GetPortDC();

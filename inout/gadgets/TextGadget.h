@@ -65,6 +65,8 @@ class TTextGadget : public TGadget, public TWindowTextGadget {
   static int16_t PlacedWidth(int16_t startH, int16_t h);
 
   void ConstrainSize(MacPoint& size) override;
+  // A new style sets the lines apart anew: the height is fitted to them at the next drawing.
+  void TextStyleChanged() override;
   void DrawContents(const MacRect& area) override;
   // The text frame is a label area (a press there types into it) for the text tool, or while
   // the gadget is marked: added to the label region and cut out of the third.

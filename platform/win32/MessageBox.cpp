@@ -133,6 +133,18 @@ SIZE MeasureText(const std::string& text) {
   return SIZE{std::max<int32_t>(rect.right, 60), std::max<int32_t>(rect.bottom, 16)};
 }
 
+// The client width the title needs: its text after the caption's left inset, then the close
+// box with its margins.
+int32_t CaptionWidth(const std::string& caption) {
+  const HDC dc = CreateCompatibleDC(nullptr);
+  RECT rect{0, 0, 0, 0};
+  DrawText(dc, caption.c_str(), static_cast<int32_t>(caption.size()), &rect,
+           DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  DeleteDC(dc);
+  const int32_t closeBox = GetSystemMetrics(SM_CYCAPTION) - 4;
+  return 6 + rect.right + kGap + closeBox + 4;
+}
+
 char Mnemonic(HWND button) {
   const std::string text = GetWindowTextString(button);
   const size_t amp = text.find('&');
@@ -200,7 +212,9 @@ int32_t MessageBox(HWND owner, const char* text, const char* caption, UINT type)
   const SIZE textSize = MeasureText(body);
   const int32_t buttonsWidth = static_cast<int32_t>(specs.size()) * (kButtonWidth + kGap) - kGap;
   const int32_t textLeft = kGap * 2 + (hasIcon ? kIconSize + kGap * 2 : 0);
-  const int32_t clientWidth = std::max(textLeft + textSize.cx + kGap * 2, buttonsWidth + kGap * 4);
+  const std::string title = caption ? caption : "Error";
+  const int32_t clientWidth = std::max({textLeft + textSize.cx + kGap * 2, buttonsWidth + kGap * 4,
+                                        CaptionWidth(title)});
   const int32_t bodyHeight = std::max(textSize.cy, hasIcon ? kIconSize : 0);
   const int32_t clientHeight = kGap * 2 + bodyHeight + kGap * 2 + kButtonHeight + kGap;
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
@@ -216,8 +230,8 @@ int32_t MessageBox(HWND owner, const char* text, const char* caption, UINT type)
   BoxState state;
   state.type = type;
   const HWND dialog =
-      CreateWindowEx(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, kDialogClass, caption ? caption : "Error",
-                     style, x, y, width, height, ownerTop, nullptr, nullptr);
+      CreateWindowEx(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, kDialogClass, title.c_str(), style, x,
+                     y, width, height, ownerTop, nullptr, nullptr);
   if (!dialog) return 0;
   SetWindowLongPtr(dialog, 0, reinterpret_cast<LONG_PTR>(&state));
   CreateWindowEx(0, kStaticClass, body.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, textLeft, kGap * 2,

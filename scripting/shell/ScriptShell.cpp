@@ -125,6 +125,23 @@ int16_t TScriptShell::LoadScriptDialogLibrary(TScriptHost* host) {
   return 0;
 }
 
+namespace {
+
+// A window never placed before opens a little inside its owner's window, keeping its size.
+void PlaceOverOwner(HWND window, HWND owner) {
+  constexpr int32_t kInset = 40;
+  const HWND top = owner != nullptr ? GetAncestorTopLevel(owner) : nullptr;
+  if (top == nullptr) return;
+  RECT over{};
+  RECT own{};
+  GetWindowRect(top, &over);
+  GetWindowRect(window, &own);
+  MoveWindow(window, over.left + kInset, over.top + kInset, own.right - own.left,
+             own.bottom - own.top, TRUE);
+}
+
+}  // namespace
+
 void TScriptShell::CreateWindow() {
   if (!available_) return;
   ScriptShellState& state = ShellState();
@@ -134,8 +151,10 @@ void TScriptShell::CreateWindow() {
                                      state.owner, nullptr, nullptr);
   if (window == nullptr) return;
   state.mainWindow = window;
-  if (state.savedRect[2] > 0 && state.savedRect[3] > 0)
-    MoveWindow(window, state.savedRect[0], state.savedRect[1], state.savedRect[2], state.savedRect[3], TRUE);
+  const int16_t* saved = state.savedRect;
+  if (saved[2] > 0 && saved[3] > 0) MoveWindow(window, saved[0], saved[1], saved[2], saved[3], TRUE);
+  // No place saved (a size may be): the shell opens over the main window.
+  if (saved[0] == 0 && saved[1] == 0) PlaceOverOwner(window, state.owner);
   ShowWindow(window, SW_SHOW);
   UpdateWindow(window);
   if (state.editWindow != nullptr)

@@ -354,6 +354,19 @@ TEST_F(PointTableWindowTest, ARefusedTextScrolledOutOfViewBringsItsCellBack) {
   EXPECT_EQ(WorldCoordinate(2, true), 6.0);
 }
 
+// Above the table the label of the mode shown names the polygon's columns; the other modes'
+// labels, at the same place, stay hidden.
+TEST_F(PointTableWindowTest, TheModesLabelNamesTheColumns) {
+  TDialogWindow* window = OpenWindow();
+  const HWND dialog = window->GetDialogHandle();
+  constexpr int32_t kHotPointLabel = 211, kWorldLabel = 212, kBodyLabel = 213;
+  ASSERT_NE(GetDlgItem(dialog, kWorldLabel), nullptr);
+  EXPECT_EQ(GetWindowTextString(GetDlgItem(dialog, kWorldLabel)), "x, y in the world");
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, kWorldLabel)));
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, kHotPointLabel)));
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, kBodyLabel)));
+}
+
 // A clicked cell's editor shows the value as the world's units write it, not every digit a
 // double holds.
 TEST_F(PointTableWindowTest, TheEditorShowsTheCellsValueInTheWorldsUnits) {

@@ -1553,15 +1553,15 @@ TEST_F(WorldWindowTest, RulersFrameTheMainViewDrawTheGridAndFollowThePointer) {
   EXPECT_EQ(rulerPixel(horizontal, origin, 14), 0xFFFFFFu);
   auto* units = dynamic_cast<TUnitHandler*>(world_->GetUnitHandler());
   ASSERT_NE(units, nullptr);
-  EXPECT_EQ(TRulerView::FormatLabel(units, -0.0), TRulerView::FormatLabel(units, 0.0));
-  EXPECT_NE(TRulerView::FormatLabel(units, -0.0).front(), '-');
+  EXPECT_EQ(TRulerView::FormatLabel(units, -0.0, 1.0), TRulerView::FormatLabel(units, 0.0, 1.0));
+  EXPECT_NE(TRulerView::FormatLabel(units, -0.0, 1.0).front(), '-');
   // The labels are written in the rulers' own text style, smaller than the bar's.
   EXPECT_EQ(horizontal->LabelFont().size, 8);
   EXPECT_EQ(vertical->LabelFont().size, 8);
   int32_t inked = 0;
   for (int32_t x = 1; x < horizontal->GetStoredSize().h; ++x)
     for (int32_t y = 14; y < 26; ++y) inked += rulerPixel(horizontal, x, y) != 0xFFFFFFu ? 1 : 0;
-  EXPECT_GT(inked, 3) << TRulerView::FormatLabel(units, 0.0);  // the labels
+  EXPECT_GT(inked, 3) << TRulerView::FormatLabel(units, 0.0, 1.0);  // the labels
 
   // The pointer over the world: a dotted line across each ruler under it; again, and it goes.
   const int32_t column = origin + 7;

@@ -150,6 +150,11 @@ TEST_F(DesktopFocus, AnAlertStaysInFrontOfEveryWindowUntilItIsAnswered) {
   ASSERT_TRUE(KeyboardWith(kEditorTitle)) << "the Script Editor did not open";
   ASSERT_TRUE(Me().Idle());
   const Box before = Me().Place(Me().WindowTitled(kEditorTitle));
+  // Never placed before, it opens over the main window.
+  EXPECT_TRUE(before.x > Frame().x && before.y > Frame().y && before.x < Frame().Right() &&
+              before.y < Frame().Bottom())
+      << "the Script Editor opened away from the main window: at " << before.x << ", "
+      << before.y << "; the main window at " << Frame().x << ", " << Frame().y;
   const int captionY = before.y + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
   Me().SlowDrag(before.x + before.width / 2, captionY, before.x + before.width / 2, captionY + 200,
                 4);

@@ -1,7 +1,7 @@
 // Dialogs that took no input: the World menu's Other... count dialogs take the number typed and
 // the saved world keeps it; the point table of a polygon with more vertices than it shows takes
 // what is typed into the clicked cell, and after a scroll into the cell clicked then, never into
-// a row the editor stood on before; the world's own dialogs keep a value typed into a field when
+// a row the editor stood on before; a curved slot's points are listed and take what is typed; the world's own dialogs keep a value typed into a field when
 // the next click goes to a radio button or a check box.
 
 #include <algorithm>
@@ -12,6 +12,7 @@
 
 #include "bodies/Polygon.h"
 #include "bodies/Table.h"
+#include "constraints/CurvedSlot.h"
 #include "core/Tag.h"
 #include "model/world/QVDoc.h"
 #include "platform/win32/Window.h"
@@ -323,6 +324,39 @@ TEST_F(DialogFaults, ThePointTableTakesTheTypedValueIntoTheClickedCellAfterAScro
     EXPECT_NEAR(x, expectedX, 1e-9) << "vertex " << vertex;
     EXPECT_NEAR(y, oldY, 1e-9) << "vertex " << vertex;
   }
+}
+
+// Window > Point Table on the cam follower's curved slot lists its control points, and a radius
+// typed into the first row is the saved one.
+TEST_F(DialogFaults, TheCurvedSlotsPointTypedInThePointTableIsSaved) {
+  ASSERT_TRUE(Start("cam-follower.yb"));
+  Me().Control("a");
+  ASSERT_TRUE(Click({"Window", "Point Table"}));
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Points") != 0; }))
+      << "the point table did not open";
+  ASSERT_TRUE(Me().Idle());
+  const TableSeen table = Table();
+  ASSERT_TRUE(table.Found()) << "the curved slot's points are not listed";
+  Me().Click(CellMiddleX(table), table.rowTops[0] + table.pitch / 2 - 1);
+  ASSERT_TRUE(Me().Idle());
+  Me().Type("0.5");
+  Me().Key("Return");
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Save());
+  ASSERT_TRUE(Me().Idle());
+
+  const ProgramUnits units;
+  TQVDoc saved;
+  saved.ReadDocument(Home().Sample("cam-follower.yb"));
+  TCurvedSlot* slot = nullptr;
+  for (TLink* object : saved.World().Objects())
+    if (auto* found = dynamic_cast<TCurvedSlot*>(object)) slot = found;
+  ASSERT_NE(slot, nullptr);
+  double radius = 0.0;
+  int32_t unit = 0;
+  const uint32_t firstRadius = point_ref::Make(point_ref::kWorld, 1, true);
+  ASSERT_TRUE(slot->GetControlPointValue(firstRadius, radius, unit));
+  EXPECT_NEAR(radius, 0.5, 1e-9);
 }
 
 // A value typed into a field was lost when the next click went to a radio button or a check box:

@@ -193,6 +193,16 @@ TEST_F(Shell, APlainStartShowsThePictureUntilAClick) {
   ASSERT_TRUE(Me().Idle());
   EXPECT_EQ(PictureMatches(picture), 192) << "the picture is not in front";
   ASSERT_EQ(Me().ShownWindows(), 2);
+  // The lines written over the picture keep inside its panel (x 14 to 206): beside the panel,
+  // level with the lines (y 92 to 200 and the notice's at 264), the picture shows unchanged.
+  const Picture shown = Me().Grab(PicturePlace());
+  int spilled = 0;
+  for (int y = 92; y < 280; ++y) {
+    if (y >= 200 && y < 264) continue;
+    for (int x = 0; x < 260; ++x)
+      if (x < 14 || x > 206) spilled += shown.At(x + 1, y + 1) != picture.At(x, y);
+  }
+  EXPECT_EQ(spilled, 0) << "a line runs out of the picture's panel";
 
   // A click on it takes it away at once, leaving the main window alone.
   const Box place = PicturePlace();

@@ -24,6 +24,7 @@ namespace {
 struct SavedText {
   std::string text;
   FontSpec font;
+  int height = 0;
 };
 
 // The names and texts of a saved world: the box's (the sample's one rectangle) and every block
@@ -43,7 +44,7 @@ SavedWords ReadWords(const std::string& path) {
     document.ReadDocument(path);
     for (TLink* object : document.World().Objects()) {
       if (auto* text = dynamic_cast<TTextGadget*>(object)) {
-        saved.texts.push_back({text->GetText(), text->GetFont()});
+        saved.texts.push_back({text->GetText(), text->GetFont(), text->GetSize().v});
       } else if (auto* box = dynamic_cast<TRectangle*>(object)) {
         saved.boxName = box->GetName().AsCString();
         saved.boxFont = box->GetFont();
@@ -108,6 +109,17 @@ class TextEditing : public ScriptScenario {
     Me().Type(words);
     ASSERT_TRUE(Choose({"Tools", "Select"}));
     ClickAway();
+  }
+
+  // Whether the world looks as World > Redraw the World draws it.
+  ::testing::AssertionResult AsRedrawn() {
+    Settle();
+    const Picture shown = Me().Grab(World());
+    if (!Choose({"World", "Redraw the World"}))
+      return ::testing::AssertionFailure() << "World > Redraw the World could not be chosen";
+    Settle();
+    if (Me().Grab(World()) == shown) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "the world changed when it was redrawn";
   }
 
   // A press on an empty place of the view ends any typing.
@@ -192,7 +204,7 @@ TEST_F(TextEditing, EditFontRestylesTheSelectedNamesAndTextsUndoably) {
   ASSERT_NO_FATAL_FAILURE(OpenWindow("fonts.yb"));
   ASSERT_FALSE(ShowBoxName("Box").Empty()) << "the box's name was not shown";
   const int y = World().Bottom() - kTextDrop;
-  PlaceText(WorldX(kTextLeft), y, WorldX(kTextRight), "Styled");
+  PlaceText(WorldX(kTextLeft), y, WorldX(kTextRight), "Styled words");
   const SavedWords before = SaveAndReadWords();
   ASSERT_EQ(before.texts.size(), 1u) << "no block of text was placed";
   constexpr int kPoints = 36;
@@ -216,14 +228,24 @@ TEST_F(TextEditing, EditFontRestylesTheSelectedNamesAndTextsUndoably) {
   ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Font") == 0; }))
       << "the font dialog stayed";
   ASSERT_TRUE(Me().Idle());
+  EXPECT_TRUE(AsRedrawn()) << "after Edit > Font";
 
   // A point is at least a pixel of the screen: the height is the size or more.
   const SavedWords styled = SaveAndReadWords();
   ASSERT_EQ(styled.texts.size(), 1u);
   EXPECT_GE(styled.texts[0].font.size, kPoints);
+  // Too wide for one line at that size, the words take two, and the block is as high.
+  EXPECT_GE(styled.texts[0].height, 2 * kPoints);
   EXPECT_EQ(styled.boxFont.size, styled.texts[0].font.size)
       << "the name and the text took different sizes";
 
+  Me().Control("z");
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_TRUE(AsRedrawn()) << "after Undo";
+  // Undo again redoes.
+  Me().Control("z");
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_TRUE(AsRedrawn()) << "after Redo";
   Me().Control("z");
   ASSERT_TRUE(Me().Idle());
   const SavedWords undone = SaveAndReadWords();

@@ -12,6 +12,11 @@ namespace {
 
 constexpr uint32_t kModeTags[3] = {MakeTag("mpSH"), MakeTag("mpWO"), MakeTag("mpSE")};
 constexpr uint32_t kLabelTags[3] = {MakeTag("hpLV"), MakeTag("ppLV"), MakeTag("lpLV")};
+// The names the shown objects give the table's two columns.
+constexpr uint32_t kFirstColumnTag = MakeTag("ppt1");
+constexpr uint32_t kSecondColumnTag = MakeTag("ppt2");
+// The item flag that keeps a label of another mode hidden.
+constexpr int kModeHiddenFlag = 0;
 constexpr uint32_t kOptionTags[4] = {MakeTag("_oPn"), MakeTag("_cLd"), MakeTag("carS"),
                                      MakeTag("polS")};
 // Item identifiers ending in "LV" (the label items).
@@ -47,7 +52,46 @@ void TPointTableWindow::SetMode(int32_t mode) {
   if (mode < 0 || mode > 2 || IsActivated() == 0) return;
   mode_ = mode;
   if (TTableItemBase* table = Table()) table->SetEditorKind(kLabelTags[mode]);
+  ShowModeLabel();
   RefreshAll();
+}
+
+void TPointTableWindow::ColumnNames(Str255& first, Str255& second) {
+  first = Str255("x");
+  second = Str255("y");
+  TTableItemBase* table = Table();
+  if (table == nullptr) return;
+  for (TLink* object : table->Objects()) {
+    Str255 one, two;
+    if (object->GetStringProperty(kFirstColumnTag, one, nullptr) == 0 ||
+        object->GetStringProperty(kSecondColumnTag, two, nullptr) == 0)
+      continue;
+    first = one;
+    second = two;
+    return;
+  }
+}
+
+void TPointTableWindow::ShowModeLabel() {
+  if (GetDialog() == nullptr) return;
+  Str255 first, second;
+  ColumnNames(first, second);
+  for (int32_t mode = 0; mode < 3; ++mode) {
+    TMacDialogItem* label = GetDialog()->ItemOfViewIdentifier(kLabelTags[mode]);
+    if (label == nullptr || !label->HasControlWindow()) continue;
+    const bool current = mode == mode_;
+    // Marked hidden, the other labels stay so when the window shows its items again.
+    label->SetHidden(kModeHiddenFlag, current ? 0 : 1);
+    label->Show(current ? 1 : 0);
+    CWnd* const control = label->ControlWindow();
+    control->ShowWindow(current ? SW_SHOW : SW_HIDE);
+    if (!current) continue;
+    // The label's own text stays the pattern; the control shows it filled in.
+    Str255 text = label->GetText();
+    text.ReplaceAllCopy(Str255("^0"), first);
+    text.ReplaceAllCopy(Str255("^1"), second);
+    control->SetWindowText(text.AsCString());
+  }
 }
 
 int16_t TPointTableWindow::AcceptValue(TMacDialogItem* item) {
@@ -92,4 +136,5 @@ void TPointTableWindow::RefreshCompositeItem(TMacDialogItem* item) {
   std::vector<TLink*> objects;
   ForEachSelected([&](TLink* object) { objects.push_back(object); }, false);
   table->AttachObjects(this, objects);
+  ShowModeLabel();
 }

@@ -2,12 +2,15 @@
 // The point table window: the points of the selected objects in the two-column table, edited
 // cell by cell. Three mode buttons choose the frame the coordinates are shown in: "mpSH" the
 // hot-point frame (mode 0, labels "hpLV"), "mpWO" the world (mode 1, "ppLV"), "mpSE" the
-// objects' own frame (mode 2, "lpLV"); the label item of the mode names the cells. The option
+// objects' own frame (mode 2, "lpLV"); the label item of the mode names the cells and, shown
+// alone, the columns. The option
 // buttons "_oPn", "_cLd", "carS" and "polS" make the table read its rows again.
 //
 //   WindowBase (424) > WindowBase2 (426) > TPointTableWindow (543)
 
 #include <cstdint>
+
+#include "core/PString.h"
 
 #include "ui/dialogs/PanelDialogs.h"
 
@@ -41,6 +44,10 @@ class TPointTableWindow : public WindowBase2 {
  private:
   int32_t ModeOf(uint32_t tag) const;
   bool HasPoints() const;
+  // The columns' names as the first shown object that has them gives them; else "x" and "y".
+  void ColumnNames(Str255& first, Str255& second);
+  // The mode's label shows, its "^0" and "^1" filled with the columns' names; the others hide.
+  void ShowModeLabel();
 
   int32_t mode_ = 1;
 };

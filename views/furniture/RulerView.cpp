@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/Numerics.h"
+#include "core/geometry/NumberFormat.h"
 #include "core/PString.h"
 #include "core/Tag.h"
 #include "core/port/Port.h"
@@ -17,7 +18,8 @@
 namespace {
 
 constexpr int32_t kLengthQuantity = 0x1000000;
-constexpr int16_t kLabelDigits = 4;
+// Finer grids than this are not drawn apart on any screen.
+constexpr int kMaxLabelDecimals = 9;
 
 // What a grid walk hands the ruler: the ruler, its offset from the main view along the axis,
 // and whether every other major line goes unlabelled.
@@ -29,6 +31,24 @@ struct TWalk {
   bool started = false;
   bool labelled = true;
 };
+
+// The decimals that tell apart lines `spacing` apart (in the shown unit).
+int DecimalsOf(double spacing) {
+  if (!std::isfinite(spacing) || !(spacing > 0.0)) return kMaxLabelDecimals;
+  int decimals = 0;
+  for (double step = spacing; decimals < kMaxLabelDecimals; step *= 10.0, ++decimals) {
+    if (std::fabs(step - std::round(step)) <= 1e-6 * step) break;
+  }
+  return decimals;
+}
+
+// "-1.50" reads "-1.5" and "2.0" reads "2": the decimals the value does not need go.
+std::string TrimZeros(std::string text) {
+  if (text.find('.') == std::string::npos) return text;
+  while (text.back() == '0') text.pop_back();
+  if (text.back() == '.') text.pop_back();
+  return text;
+}
 
 }  // namespace
 
@@ -47,12 +67,16 @@ void TRulerView::IRulerView(CDocument* document, TWrappedWindow* superview, TVie
   units_ = units;
 }
 
-std::string TRulerView::FormatLabel(TUnitHandler* units, double value) {
+std::string TRulerView::FormatLabel(TUnitHandler* units, double value, double spacing) {
   if (!units) return {};
-  if (value == 0.0) value = 0.0;  // -0 reads as 0
-  Str255 text;
-  units->GetFormattedValue(kLengthQuantity, 0, kLabelDigits, value, text);
-  return std::string(reinterpret_cast<const char*>(text.Bytes() + 1), text.Length());
+  const double factor = units->GetDisplayFactor(kLengthQuantity);
+  const int decimals = DecimalsOf(std::fabs(spacing * factor));
+  const double scale = std::pow(10.0, decimals);
+  double shown = std::round(value * factor * scale) / scale;
+  if (shown == 0.0) shown = 0.0;  // -0, and whatever rounds to it, reads as 0
+  char text[64];
+  FormatDoubleC(text, sizeof text, "%.*f", decimals, shown);
+  return TrimZeros(text);
 }
 
 void TRulerView::DrawBackground(const MacRect& rect) {
@@ -95,7 +119,7 @@ void TRulerView::WalkGrid(bool alternateLabels) {
                    std::fabs(RemainderQuo(value, w.twiceMajor, quotient)) <= w.twiceMajor / 4.0;
     }
     w.started = true;
-    if (!w.alternate || w.labelled) w.ruler->DrawLabel(along, FormatLabel(w.ruler->units_, value));
+    if (!w.alternate || w.labelled) w.ruler->DrawLabel(along, FormatLabel(w.ruler->units_, value, w.twiceMajor / 2.0));
     if (w.alternate) w.labelled = !w.labelled;
   };
   using Request = void (*)(int16_t, double, int16_t, void*);

@@ -41,9 +41,9 @@ class TRulerView : public TOffScreenViewBase {
   bool MarkerShown() const { return markerHidden_ == 0; }
   int32_t MarkerAlong() const { return markerAlong_; }
 
-  // A label's text: the value in the length unit with 4 digits, -0 written as 0; empty without
-  // a unit handler.
-  static std::string FormatLabel(TUnitHandler* units, double value);
+  // A label's text: the value in the shown length unit with no more decimals than the spacing
+  // of the labelled lines needs, -0 written as 0; empty without a unit handler.
+  static std::string FormatLabel(TUnitHandler* units, double value, double spacing);
   // The labels' font, from the rulers' text style.
   const FontSpec& LabelFont() const { return labelFont_; }
 

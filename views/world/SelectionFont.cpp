@@ -16,14 +16,30 @@ void TTextStyleOp::ApplyTo(TLink* object) {
   styled->Changed();
 }
 
+void TTextStyleOp::DoWork() {
+  TPropertyOp::DoWork();
+  RedrawWorld();
+}
+
 void TTextStyleOp::Undo() {
   TPropertyOp::Undo();
   if (GetContext() != nullptr) GetContext()->Changed(0);
+  RedrawWorld();
 }
 
 void TTextStyleOp::Redo() {
   TPropertyOp::Redo();
   if (GetContext() != nullptr) GetContext()->Changed(0);
+  RedrawWorld();
+}
+
+void TTextStyleOp::RedrawWorld() {
+  // A style given back by Undo or Redo is measured again, like one given by the command.
+  for (TLink* object : Targets())
+    if (auto* styled = dynamic_cast<TSingleStyleLink*>(object)) styled->TextStyleChanged();
+  // Texts are drawn wherever their objects stand, gadgets in the views' own pixels: the views
+  // are drawn again whole rather than object by object.
+  if (GetContext() != nullptr) GetContext()->RedrawAll(1, 1);
 }
 
 TSelectionStyle SelectionStyleOf(TWorldDoc& world) {

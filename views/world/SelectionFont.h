@@ -19,12 +19,15 @@ class TTextStyleOp : public TPropertyOp {
  public:
   void InitTextStyle(int16_t commandNumber, TActionContext* context, const FontSpec& font);
   void ApplyTo(TLink* object) override;
-  // The world shows the style taken back or given again.
+  // The world shows the style given, taken back or given again at once.
+  void DoWork() override;
   void Undo() override;
   void Redo() override;
   const FontSpec& GetFont() const { return font_; }
 
  private:
+  void RedrawWorld();
+
   FontSpec font_;
 };
 

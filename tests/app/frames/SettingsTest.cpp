@@ -155,9 +155,10 @@ TEST_F(SettingsTest, ASecondStartFindsTheFrameWhereTheFirstLeftIt) {
     GetWindowRect(frame, &rect);
     EXPECT_EQ(rect.right - rect.left, 800);
     EXPECT_EQ(rect.bottom - rect.top, 640);
-    // The script shell opens at the settings' place, and where it last closed is kept.
+    // The script shell takes the settings' default size but no place (it opens over the main
+    // window), and where it last closed is kept.
     const int16_t* shell = ShellState().savedRect;
-    EXPECT_EQ(std::vector<int16_t>(shell, shell + 4), (std::vector<int16_t>{1, 1, 650, 300}));
+    EXPECT_EQ(std::vector<int16_t>(shell, shell + 4), (std::vector<int16_t>{0, 0, 650, 300}));
     ShellState().savedRect[0] = 60;
     ShellState().savedRect[1] = 70;
     ShellState().savedRect[2] = 400;

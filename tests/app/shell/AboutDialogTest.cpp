@@ -51,7 +51,7 @@ TEST_F(AboutDialogTest, ItemsShowTheVersionTextsAndMissingKeysLeaveTheirText) {
   TAboutDialog::FillItems(dialog_, block_);
   EXPECT_EQ(Item(10), "The Yarrowby developers");
   EXPECT_EQ(Item(13), "1.0");
-  EXPECT_EQ(Item(14), "Free to use, copy and change.");
+  EXPECT_EQ(Item(14), "Free to use and change.");
   EXPECT_EQ(Item(20), "Yarrowby");
   EXPECT_EQ(Item(11), "kept");
 }

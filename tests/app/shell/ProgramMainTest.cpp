@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -25,10 +26,12 @@
 #include "app/TApp.h"
 #include "app/frames/DocumentWindows.h"
 #include "app/frames/MainFrame.h"
+#include "app/shell/AboutDialog.h"
 #include "app/services/ClipboardView.h"
 #include "app/services/ClipboardWindow.h"
 #include "app/shell/UnitTable.h"
 #include "bodies/Shapes.h"
+#include "core/Resources.h"
 #include "bodies/lines/Line.h"
 #include "platform/win32/Clipboard.h"
 #include "platform/win32/Clock.h"
@@ -388,6 +391,19 @@ TEST_F(ProgramMainTest, ACommandLineThatCannotBeFollowedEndsWithTwoBeforeAnyWind
                         }),
             1);
   EXPECT_TRUE(opened);
+}
+
+// --version names the version of the version resource, which About shows too.
+TEST_F(ProgramMainTest, VersionNamesTheVersionResourcesVersion) {
+  TApp app;
+  app.LoadResourceDlls();
+  const std::string resource = ProductVersionOf(GetResourceModule1());
+  app.FreeResourceDlls();
+  ASSERT_FALSE(resource.empty());
+  ::testing::internal::CaptureStdout();
+  EXPECT_EQ(ProgramMain({"--version"}, TProgramWindows::kNone), 0);
+  std::fflush(stdout);
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Yarrowby " + resource + "\n");
 }
 
 }  // namespace

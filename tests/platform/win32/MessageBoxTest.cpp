@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "platform/win32/Control.h"
+#include "platform/win32/Dc.h"
+#include "platform/win32/Font.h"
 #include "platform/win32/Input.h"
 #include "platform/win32/WindowPresenter.h"
 #include "tests/platform/win32/WindowTestSupport.h"
@@ -145,6 +148,26 @@ TEST_F(MessageBoxTest, TheBoxIsDrawnWithItsIconAndButtons) {
   EXPECT_EQ(MessageBox(nullptr, "Disk full.", "Error", MB_OK | MB_ICONEXCLAMATION), IDOK);
   EXPECT_EQ(iconPixel, 0xE6AA00u);
   EXPECT_EQ(facePixel, 0xE1E1E1u);
+}
+
+// A short message under a long title: the box is wide enough for the whole title and the close
+// box beside it.
+TEST_F(MessageBoxTest, TheBoxIsWideEnoughForItsCaption) {
+  const std::string caption = "Yarrowby Script Alert, a title longer than its message";
+  int32_t width = 0;
+  WhenShown([&](HWND box) {
+    RECT frame;
+    GetWindowRect(box, &frame);
+    width = frame.right - frame.left;
+    InjectKeyStroke(VK_RETURN);
+  });
+  EXPECT_EQ(MessageBox(nullptr, "Hi.", caption.c_str(), MB_OK), IDOK);
+  const HDC dc = CreateCompatibleDC(nullptr);
+  RECT text{0, 0, 0, 0};
+  DrawText(dc, caption.c_str(), static_cast<int32_t>(caption.size()), &text,
+           DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  DeleteDC(dc);
+  EXPECT_GE(width, text.right + GetSystemMetrics(SM_CYCAPTION) + 8);
 }
 
 TEST_F(MessageBoxTest, ABoxThatCanGetNoInputAnswersZero) {

@@ -29,8 +29,8 @@ class TGridMaster : public TPaintedView {
  public:
   TGridMaster() : TPaintedView("main", RGB(255, 255, 255), RGB(0, 0, 0), MacRect(0, 0, 0, 0)) {}
   void GetGridParameters(double& major, double& minor, double& fine, int16_t& count) override {
-    major = 1.0;
-    minor = 1.0 / subdivisions;
+    major = spacing;
+    minor = spacing / subdivisions;
     fine = minor;
     count = subdivisions;
   }
@@ -42,19 +42,19 @@ class TGridMaster : public TPaintedView {
   }
   std::vector<TLine> lines;
   int16_t subdivisions = 10;
+  double spacing = 1.0;
 };
 
+// Lengths shown in metres, or in centimetres.
 class TPlainUnits : public TUnitHandler {
  public:
-  double GetDisplayFactor(int32_t) override { return 1.0; }
-  void GetFormattedValue(int32_t kind, int16_t, int16_t digits, double value,
-                         Str255& out) override {
-    EXPECT_EQ(kind, 0x1000000);
-    EXPECT_EQ(digits, 4);
+  double GetDisplayFactor(int32_t kind) override { return kind == 0x1000000 ? factor : 1.0; }
+  void GetFormattedValue(int32_t, int16_t, int16_t, double value, Str255& out) override {
     char text[32];
-    std::snprintf(text, sizeof text, "%g", value);
+    std::snprintf(text, sizeof text, "%.4e", value);
     out.Assign(text);
   }
+  double factor = 1.0;
 };
 
 // Notes the labels that were drawn (those that moved the label end).
@@ -63,11 +63,12 @@ class TNotingRuler : public THRulerView {
   void DrawLabel(int16_t along, const std::string& text) override {
     const int16_t before = LabelEnd();
     THRulerView::DrawLabel(along, text);
-    if (LabelEnd() != before) drawn.push_back({along, before, text});
+    if (LabelEnd() != before) drawn.push_back({along, before, LabelEnd(), text});
   }
   struct TDrawn {
     int16_t along;
     int16_t previousEnd;
+    int16_t end;
     std::string text;
   };
   std::vector<TDrawn> drawn;
@@ -132,9 +133,37 @@ TEST_F(RulerViewTest, FewSubdivisionsLabelEveryOtherMajorLineIncludingZero) {
 }
 
 TEST_F(RulerViewTest, MinusZeroIsLabelledZero) {
-  EXPECT_EQ(TRulerView::FormatLabel(&units_, -0.0), "0");
-  EXPECT_EQ(TRulerView::FormatLabel(&units_, -0.5), "-0.5");
-  EXPECT_EQ(TRulerView::FormatLabel(nullptr, 1.0), "");
+  EXPECT_EQ(TRulerView::FormatLabel(&units_, -0.0, 1.0), "0");
+  EXPECT_EQ(TRulerView::FormatLabel(&units_, -0.5, 0.1), "-0.5");
+  EXPECT_EQ(TRulerView::FormatLabel(&units_, -1e-17, 0.1), "0");
+  EXPECT_EQ(TRulerView::FormatLabel(nullptr, 1.0, 1.0), "");
+}
+
+// Labels carry the decimals the grid's spacing needs, in the shown unit, and fit the vertical
+// ruler beside its border.
+TEST_F(RulerViewTest, LabelsReadTheirValuesAndFitTheRuler) {
+  TNotingRuler* ruler = Ruler();
+  const auto drawn = [&](double spacing, std::vector<double> values) {
+    master_->spacing = spacing;
+    master_->lines.clear();
+    for (size_t i = 0; i < values.size(); ++i)
+      master_->lines.push_back({static_cast<int16_t>(20 + 60 * i), values[i], true});
+    Draw(ruler);
+    std::vector<std::string> texts;
+    for (const auto& label : ruler->drawn) {
+      // The label end lies its width past the tick.
+      EXPECT_LE(label.end - label.along, TRulerView::kThickness - 2) << label.text;
+      texts.push_back(label.text);
+    }
+    return texts;
+  };
+  using Texts = std::vector<std::string>;
+  EXPECT_EQ(drawn(0.1, {-1.0, -0.1, 0.0, 0.5}), (Texts{"-1", "-0.1", "0", "0.5"}));
+  EXPECT_EQ(drawn(0.1, {-0.8}), (Texts{"-0.8"}));
+  EXPECT_EQ(drawn(1.0, {-3.0, 0.0, 2.0}), (Texts{"-3", "0", "2"}));
+  EXPECT_EQ(drawn(1.0, {-10.0}), (Texts{"-10"}));
+  units_.factor = 100.0;
+  EXPECT_EQ(drawn(0.1, {-0.5, 0.3}), (Texts{"-50", "30"}));
 }
 
 }  // namespace
