@@ -68,8 +68,14 @@ bool TMainWorldView::Selection::Has(const TLink* object) const {
 
 TMainWorldView::ObjectLists TMainWorldView::CollectLists() const {
   ObjectLists lists;
+  // The centre of mass marks a place among the bodies: it goes over them.
+  std::vector<TThing*> marks;
   for (TThing* thing : Things()) {
     if (thing->IsMemberClass(TLine::kClassID)) continue;  // drawn as the line handler's
+    if (thing->IsMemberClass(TCOMPoint::kClassID)) {
+      marks.push_back(thing);
+      continue;
+    }
     if (!thing->GetSubObjects().empty()) {
       lists.link.push_back(thing);
       continue;
@@ -78,6 +84,7 @@ TMainWorldView::ObjectLists TMainWorldView::CollectLists() const {
     if (thing->IsMemberClass(TMass::kClassID) && !thing->IsMemberClass(TZeroMass::kClassID))
       lists.second.push_back(thing);
   }
+  lists.main.insert(lists.main.end(), marks.begin(), marks.end());
   if (!world_) return lists;
   for (TLink* object : world_->Objects()) {
     if (!object->IsMemberClass(TLineHandler::kClassID)) continue;
