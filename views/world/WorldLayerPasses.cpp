@@ -132,7 +132,8 @@ void TMainWorldView::FirstDraw(TThing* object, const MacRect& rect, int16_t mode
                                const Selection& selection) {
   SecondDraw(object, rect, mode);
   // The editing picture of a selected object shows its mark: a body its handles, a point its
-  // inverted square, a constraint its figure drawn over with a wide inverting pen.
+  // inverted square, a constraint its figure drawn over with a wide inverting pen, a line a
+  // square at each end.
   if (runState_ != kEditing || !selection.Has(object)) return;
   if (auto* mass = ThingAs<TMass>(object)) {
     mass->HighlightSelection(rect, 0, 1);
@@ -144,6 +145,8 @@ void TMainWorldView::FirstDraw(TThing* object, const MacRect& rect, int16_t mode
     point->Highlight(0, 1);
   else if (auto* constraint = ThingAs<TCnstr>(object))
     constraint->HighlightSelection(rect, 0, 1);
+  else if (auto* line = ThingAs<TLine>(object))
+    line->DrawHandles();
   PreparePortForObject();
 }
 
