@@ -89,7 +89,7 @@ void TCurvedSlot::Initialize() {
   table_ = nullptr;
   splinePoint_ = nullptr;
   splineType_ = kOpen;
-  tracking_ = updating_ = suspended_ = polar_ = vertexEditing_ = 0;
+  tracking_ = updating_ = suspended_ = polar_ = 0;
   selectedVertex_ = 0;
   exportInterpolated_ = 0;
   pointsPerSpan_ = 10;

@@ -169,8 +169,8 @@ class TCurvedSlot : public TSlot, public TDXFExportable {
   void DrawShape(const MacRect& area, uint16_t mode) override;
   void DrawVertexHandles();
   void DrawVertexHandle(int32_t index);
-  // Shows the vertex handles of the highlighted curve (the world's vertex editing).
-  void SetVertexEditing(bool on) { vertexEditing_ = on ? 1 : 0; }
+  // Whether the world edits vertices: the highlighted curve then shows its handles.
+  bool EditingVertices() const;
   // The part under the mouse: 1 with the vertex for a handle, 2 with the span for the curve.
   bool FindHit(const MacPoint& mouse, int16_t& part, int32_t& vertex, int32_t& span);
   bool HitsLine(const MacPoint& mouse) override;
@@ -223,7 +223,6 @@ class TCurvedSlot : public TSlot, public TDXFExportable {
   uint16_t updating_ = 0;
   uint16_t suspended_ = 0;
   uint16_t polar_ = 0;
-  uint16_t vertexEditing_ = 0;
   int32_t selectedVertex_ = 0;
   uint16_t exportInterpolated_ = 0;
   int32_t pointsPerSpan_ = 10;

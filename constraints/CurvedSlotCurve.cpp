@@ -14,6 +14,7 @@
 #include "constraints/SplinePoint.h"
 #include "core/Failure.h"
 #include "core/port/PortShapes.h"
+#include "model/world/WorldDoc.h"
 
 namespace {
 
@@ -308,7 +309,13 @@ void TCurvedSlot::DrawShape(const MacRect& area, uint16_t mode) {
   PortSetPenSize(3, 3);
   DrawCurve(1);
   PortSetPenSize(1, 1);
-  if (vertexEditing_ != 0) DrawVertexHandles();
+  if (EditingVertices()) DrawVertexHandles();
+}
+
+bool TCurvedSlot::EditingVertices() const {
+  const TMass* body = SlotBody();
+  const TWorldDoc* world = body != nullptr ? body->GetWorld() : nullptr;
+  return world != nullptr && world->GetCurrentTool() == TWorldDoc::kPartTool;
 }
 
 void TCurvedSlot::DrawVertexHandles() {

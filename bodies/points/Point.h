@@ -392,6 +392,10 @@ class TCOMPoint : public TPoint {
   Str255 GetInMenuName() const override { return "InNoMenu"; }
   Str255 GetOutMenuName() const override { return "OutCOMMenu"; }
   void Draw(const MacRect& area, uint16_t mode) override;
+  // Exported to drawings only while it is shown: a centre of mass that is off is nowhere.
+  bool SupportsExport(int16_t command) const override {
+    return IsShown() != 0 && TPoint::SupportsExport(command);
+  }
   void Highlight(uint16_t oldState, uint16_t newState) override;
   bool HitTest(const MacPoint& mouse) override;
   // Snapped to only while it is shown.

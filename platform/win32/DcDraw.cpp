@@ -316,6 +316,14 @@ RegionData NearClip(const DeviceContext& dc, const Raster& raster, const RegionD
                             SaturateInt32(int64_t{c.bottom} - dc.origin.y + marginY)});
 }
 
+// A region as the region fills take it, in logical coordinates, moved to device coordinates by
+// the mapping's shift (regions are filled under the plain mapping alone).
+RegionData ToDevice(const DeviceContext& dc, RegionData region) {
+  const POINT shift = dc.ToDevice(POINT{0, 0});
+  region.Offset(shift.x, shift.y);
+  return region;
+}
+
 // A device-coordinate region of a context moved to surface coordinates.
 RegionData OnSurface(const DeviceContext& dc, RegionData region) {
   region.Offset(dc.origin.x, dc.origin.y);
@@ -389,8 +397,8 @@ BOOL FillRgn(HDC hdc, HRGN region, HBRUSH brush) {
   }
   Raster raster(*dc);
   if (!raster.Ok()) return FALSE;
-  raster.Fill(OnSurface(*dc, NearClip(*dc, raster, rgn->data)), BrushSource(*dc, brush),
-              R2_COPYPEN);
+  raster.Fill(OnSurface(*dc, NearClip(*dc, raster, ToDevice(*dc, rgn->data))),
+              BrushSource(*dc, brush), R2_COPYPEN);
   return TRUE;
 }
 
@@ -410,7 +418,8 @@ BOOL InvertRgn(HDC hdc, HRGN region) {
   }
   Raster raster(*dc);
   if (!raster.Ok()) return FALSE;
-  raster.Fill(OnSurface(*dc, NearClip(*dc, raster, rgn->data)), PaintSource::Solid(0), R2_NOT);
+  raster.Fill(OnSurface(*dc, NearClip(*dc, raster, ToDevice(*dc, rgn->data))),
+              PaintSource::Solid(0), R2_NOT);
   return TRUE;
 }
 
@@ -426,7 +435,7 @@ BOOL FrameRgn(HDC hdc, HRGN region, HBRUSH brush, int32_t width, int32_t height)
   if (!raster.Ok()) return FALSE;
   // Whether a pixel of the clip box is on the frame depends only on the region within width
   // columns and height rows of it, so the region is cut that much beyond the box first.
-  const RegionData near = NearClip(*dc, raster, rgn->data, width, height);
+  const RegionData near = NearClip(*dc, raster, ToDevice(*dc, rgn->data), width, height);
   raster.Fill(OnSurface(*dc, Frame(near, width, height)), BrushSource(*dc, brush), R2_COPYPEN);
   return TRUE;
 }

@@ -55,19 +55,26 @@ double ShownAlong(const Picture& before, const Picture& now, Spot a, Spot b, int
   return static_cast<double>(shown) / spots;
 }
 
-// The control points of each curved slot of a saved world, in the curve's own coordinates
-// (metres, y up), in the order the world holds the slots.
-std::vector<std::vector<TVector>> CurvedSlotControlPoints(const std::string& path) {
-  std::vector<std::vector<TVector>> slots;
+// A saved curved slot: its control points in the curve's own coordinates (metres, y up), and
+// whether its curve is closed.
+struct SavedCurve {
+  std::vector<TVector> points;
+  bool closed = false;
+};
+
+// The curved slots of a saved world, in the order the world holds them.
+std::vector<SavedCurve> CurvedSlotsOf(const std::string& path) {
+  std::vector<SavedCurve> slots;
   ProgramUnits units;
   TQVDoc document;
   document.ReadDocument(path);
   for (TLink* object : document.World().Objects()) {
     auto* slot = dynamic_cast<TCurvedSlot*>(object);
     if (slot == nullptr) continue;
-    std::vector<TVector>& points = slots.emplace_back();
+    SavedCurve& curve = slots.emplace_back();
+    curve.closed = slot->IsClosed();
     for (int32_t i = 1; i <= slot->ControlPointCount(); ++i)
-      points.push_back(slot->ControlPoint(i));
+      curve.points.push_back(slot->ControlPoint(i));
   }
   return slots;
 }
@@ -162,8 +169,9 @@ TEST_F(ConstraintTools, ASlotDraggedAlongTheBoxHoldsIt) {
 
 // A curved slot clicked point by point, from the box out to two spots of empty space, and ended
 // by a second click on its last point: one slot whose curve passes through the three clicks,
-// carried by the box where the sketch began and holding the background there. The clicks lie
-// on the world's grid, measured from the box's middle, where the first one snaps to.
+// carried by the box where the sketch began and holding the background there, and open, as it
+// never came back to its start. The clicks lie on the world's grid, measured from the box's
+// middle, where the first one snaps to. Under Edit Vertices the selected curve shows handles.
 TEST_F(ConstraintTools, ACurvedSlotClickedPointByPointHoldsTheBox) {
   const SampleSeen seen = StartOnCopy("curved-slot.yb");
   ASSERT_FALSE(HasFailure());
@@ -186,15 +194,28 @@ TEST_F(ConstraintTools, ACurvedSlotClickedPointByPointHoldsTheBox) {
   EXPECT_EQ(CountOn(saved, "TCurvedSlot", {seen.box.id, 0}), 1) << saved.Description();
   // The curve goes with its first point, which may snap onto the box's hot point: the other
   // points keep their places relative to it, as clicked.
-  const std::vector<std::vector<TVector>> curves = CurvedSlotControlPoints(CopyPath());
+  const std::vector<SavedCurve> curves = CurvedSlotsOf(CopyPath());
   ASSERT_EQ(curves.size(), 1u);
-  ASSERT_EQ(curves[0].size(), 3u) << "the curve does not pass through the three clicks alone";
+  const std::vector<TVector>& points = curves[0].points;
+  ASSERT_EQ(points.size(), 3u) << "the curve does not pass through the three clicks alone";
+  EXPECT_FALSE(curves[0].closed) << "a sketch that never came back to its start was closed";
   const double pixel = 1.0 / saved.scale;
   const TVector offsets[] = {TVector(0.0, 0.0), secondOff, thirdOff};
   for (size_t i = 1; i < 3; ++i) {
-    EXPECT_NEAR(curves[0][i].x - curves[0][0].x, offsets[i].x, 1.5 * pixel) << i;
-    EXPECT_NEAR(curves[0][i].y - curves[0][0].y, offsets[i].y, 1.5 * pixel) << i;
+    EXPECT_NEAR(points[i].x - points[0].x, offsets[i].x, 1.5 * pixel) << i;
+    EXPECT_NEAR(points[i].y - points[0].y, offsets[i].y, 1.5 * pixel) << i;
   }
+
+  // Selected and then edited by its vertices, the curve shows a square at each control point.
+  ASSERT_TRUE(Tool("Select"));
+  ClickAndWait(second);
+  ASSERT_TRUE(Settle());
+  const Picture selected = Me().Grab(watched);
+  ASSERT_TRUE(Tool("Edit Vertices"));
+  ASSERT_TRUE(Settle());
+  const Picture editing = Me().Grab(watched);
+  for (const Spot& corner : {second, third})
+    EXPECT_TRUE(ChangedNear(selected, editing, corner, 4)) << "no handle at " << corner.x;
 }
 
 // A circle sketched right of the wheel, then a gear pair dragged from the wheel to it: one gear

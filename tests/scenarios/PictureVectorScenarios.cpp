@@ -350,6 +350,26 @@ TEST_F(PicturesAndVectors, ArrowsChosenAfterAStepAskToGoBackToTheStart) {
       << "the new ink is not by the box";
 }
 
+// The box's velocity arrow through a run: after Reset the window shows what World > Redraw the
+// World draws, the box back at its start and no arrow left where the run ended.
+TEST_F(PicturesAndVectors, AfterResetTheVelocityArrowIsShownAsARedrawShowsIt) {
+  ASSERT_NO_FATAL_FAILURE(Open(kVectorSample, false));
+  ASSERT_TRUE(ShowForTheBox("Velocity"));
+  Me().Control("r");
+  ASSERT_TRUE(Me().WaitUntil([&] {
+    const Box now = FindBox();
+    return !now.Empty() && now.x < box_.x - 40;
+  })) << "the box did not run";
+  Me().Control("period");
+  ASSERT_TRUE(Settle());
+  Me().Control("t");
+  ASSERT_TRUE(Settle());
+  const Picture reset = Me().Grab(world_);
+  ASSERT_TRUE(Choose({"World", "Redraw the World"}));
+  ASSERT_TRUE(Settle());
+  EXPECT_EQ(reset.Differences(Me().Grab(world_)), 0) << "Reset left pixels a redraw takes away";
+}
+
 TEST_F(PicturesAndVectors, TheVectorDialogsChangeHowTheArrowsAreDrawn) {
   ASSERT_NO_FATAL_FAILURE(Open(kVectorSample, false));
   const Picture plain = FirstStep();

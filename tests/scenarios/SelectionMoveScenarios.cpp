@@ -9,8 +9,11 @@
 #include <functional>
 #include <numbers>
 #include <string>
+#include <vector>
 
 #include "bodies/Shapes.h"
+#include "bodies/points/Point.h"
+#include "constraints/Pin.h"
 #include "core/Failure.h"
 #include "model/world/QVDoc.h"
 #include "tests/scenarios/BodiesSeen.h"
@@ -45,6 +48,25 @@ double SavedTurnOfTheBox(const std::string& path) {
   } catch (const QVException&) {
   }
   return std::nan("");
+}
+
+// Where the points of the world's one pin lie in the saved document, in world metres; empty
+// when it cannot be read or holds no pin.
+std::vector<TVector> SavedPinPoints(const std::string& path) {
+  ProgramUnits units;
+  std::vector<TVector> points;
+  try {
+    TQVDoc document;
+    document.ReadDocument(path);
+    for (TLink* object : document.World().Objects()) {
+      const auto* pin = dynamic_cast<TPin*>(object);
+      if (pin == nullptr) continue;
+      for (TLink* attached : pin->Attached())
+        if (auto* point = dynamic_cast<TPoint*>(attached)) points.push_back(point->GetWorldXY());
+    }
+  } catch (const QVException&) {
+  }
+  return points;
 }
 
 class SelectionMoves : public SampleScenario {
@@ -221,6 +243,39 @@ TEST_F(SelectionMoves, ACornerHandleResizesTheBoxAndUndoGivesItsSizeBack) {
   EXPECT_DOUBLE_EQ(back.height, OpenedBox().height) << undone.Description();
   EXPECT_DOUBLE_EQ(back.x, OpenedBox().x) << undone.Description();
   EXPECT_DOUBLE_EQ(back.y, OpenedBox().y) << undone.Description();
+}
+
+// The wheel's pin, at the world's origin where the spring's anchor lies too, dragged off by a
+// whole number of grid steps: both its points are saved where the drag left them, the wheel
+// that hangs on it where it was; Undo puts them back.
+TEST_F(SelectionMoves, ADraggedPinTakesItsPointsAlong) {
+  ASSERT_NO_FATAL_FAILURE(OpenTheBox("pin-drag.yb"));
+  ASSERT_EQ(SavedPinPoints(CopyPath()).size(), 2u);
+  const double step = ComputeGridParameters(Opened().scale, 1.0).major;
+  const int originX = BoxMiddleX() - Pixels(OpenedBox().x);
+  const int originY = BoxMiddleY() + Pixels(OpenedBox().y);
+  const TVector by(2 * step, -step);
+  Me().SlowDrag(originX, originY, originX + Pixels(by.x), originY - Pixels(by.y));
+  ASSERT_TRUE(Me().Idle());
+
+  const SavedWorld saved = SaveAndRead();
+  const std::vector<TVector> points = SavedPinPoints(CopyPath());
+  ASSERT_EQ(points.size(), 2u) << saved.Description();
+  for (const TVector& point : points) {
+    EXPECT_NEAR(point.x, by.x, kPixelSlack / Opened().scale) << saved.Description();
+    EXPECT_NEAR(point.y, by.y, kPixelSlack / Opened().scale) << saved.Description();
+  }
+  ASSERT_EQ(saved.BodiesOfKind("TOval").size(), 1u) << saved.Description();
+  EXPECT_DOUBLE_EQ(saved.BodiesOfKind("TOval")[0].x, OpenedWheel().x);
+  EXPECT_DOUBLE_EQ(saved.BodiesOfKind("TOval")[0].y, OpenedWheel().y);
+
+  Me().Control("z");
+  ASSERT_TRUE(Me().Idle());
+  SaveAndRead();
+  for (const TVector& point : SavedPinPoints(CopyPath())) {
+    EXPECT_NEAR(point.x, 0.0, 1e-9) << "Undo left the pin moved";
+    EXPECT_NEAR(point.y, 0.0, 1e-9) << "Undo left the pin moved";
+  }
 }
 
 // Under the Tools menu's second tool a press on the selection and a drag round its middle turn

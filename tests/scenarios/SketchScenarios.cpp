@@ -326,6 +326,35 @@ TEST_F(Sketching, ARectangleClickGivesASmallSquareCentredOnTheClickThatUndoTakes
   EXPECT_TRUE(undone.BodiesOfKind("TRectangle").empty()) << undone.Description();
 }
 
+// A line dragged out and then clicked with the selection tool shows a small square at each of
+// its ends.
+TEST_F(Sketching, AClickedLineShowsASquareAtEachEnd) {
+  ASSERT_TRUE(Running());
+  ASSERT_TRUE(NewWorld());
+  const Spot from = At(320, 270), to = At(420, 310);
+  const Box around = Around(from, to, 30);
+  ASSERT_TRUE(Tool("Line"));
+  Me().SlowDrag(from.x, from.y, to.x, to.y);
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Tool("Select"));
+  Me().Click(around.Right() + 60, around.Bottom() + 60);
+  ASSERT_TRUE(Me().Idle());
+  const Picture plain = Me().Grab(around);
+  const Box line = plain.BoundsOf(IsDark);
+  ASSERT_GT(line.width, 40) << "the line is not drawn";
+  Me().Click(line.x + line.width / 2, line.y + line.height / 2);
+  ASSERT_TRUE(Me().Idle());
+  const Picture selected = Me().Grab(around);
+  // Down and right from the press: the ends are the corners of the line's bounds.
+  for (const Spot end : {Spot{line.x - around.x, line.y - around.y},
+                         Spot{line.Right() - 1 - around.x, line.Bottom() - 1 - around.y}}) {
+    int marked = 0;
+    for (int y = end.y - 2; y <= end.y + 2; ++y)
+      for (int x = end.x - 2; x <= end.x + 2; ++x) marked += plain.At(x, y) != selected.At(x, y);
+    EXPECT_GE(marked, 12) << "no square at the end " << end.x << "," << end.y;
+  }
+}
+
 TEST_F(Sketching, APinClickedOnABodyAndASpringDraggedBetweenTwoBodiesHoldThem) {
   ASSERT_TRUE(Running());
   ASSERT_TRUE(NewWorld());

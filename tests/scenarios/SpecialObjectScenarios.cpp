@@ -142,8 +142,36 @@ std::vector<std::pair<int, int>> InkPatches(const Picture& picture) {
   return middles;
 }
 
+// The POINT entities ezdxf reads in a drawing; -1 when it reads none.
+int PointsDrawn(const std::string& drawing) {
+  const std::string command =
+      "/usr/bin/python3 -c \"import ezdxf,sys\n"
+      "print(len(ezdxf.readfile(sys.argv[1]).modelspace().query('POINT')))\" '" +
+      drawing + "' 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return -1;
+  int count = -1;
+  if (std::fscanf(pipe, "%d", &count) != 1) count = -1;
+  pclose(pipe);
+  return count;
+}
+
 class SpecialObjects : public window_seen::WorldWindowScenario {
  protected:
+  // File > More Exports > DXF of This Frame..., the drawing's path typed over the name offered.
+  ::testing::AssertionResult ExportShownFrame(const std::string& path) {
+    if (::testing::AssertionResult chosen = Click({"File", "More Exports", "DXF of This Frame..."});
+        !chosen)
+      return chosen;
+    if (!Me().WaitUntil([] { return Me().FocusedTitle() == "Export"; }) || !Me().Idle())
+      return ::testing::AssertionFailure() << "no export dialog: " << Me().FocusedTitle();
+    for (int i = 0; i < 40; ++i) Me().Key("BackSpace");
+    Me().Type(path);
+    Me().Key("Return");
+    if (!Me().WaitUntil([] { return Me().WindowTitled("Export") == 0; }))
+      return ::testing::AssertionFailure() << "the export dialog stayed";
+    return Me().Idle();
+  }
   // Chooses an item that must be enabled.
   ::testing::AssertionResult ChooseEnabled(const MenuPath& path) {
     if (::testing::AssertionResult chosen = Click(path); !chosen) return chosen;
@@ -255,6 +283,32 @@ TEST_F(SpecialObjects, TheCentreOfMassShowsDuringARunAndIsFiledAsTheSolversFormu
       << "no mark appeared at the centre of mass during the run";
   ASSERT_TRUE(Save(sample));
   EXPECT_EQ(SavedCentreOfMassFormula(Home().Sample(sample)), "GroupCofM(0).x");
+}
+
+// A circle sketched on a new world: its centre of mass, off, is no point of a drawing of the
+// frame; on, its mark shows over the circle during a run.
+TEST_F(SpecialObjects, TheCentreOfMassOfANewCircleShowsOverItAndIsNotExportedWhenOff) {
+  ASSERT_TRUE(Ready());
+  Me().Control("n");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Yarrowby - Untitled") != 0; }));
+  ASSERT_TRUE(Settle());
+  const Box world = World();
+  const int middleX = world.x + world.width / 2, middleY = world.y + world.height / 2;
+  ASSERT_TRUE(Click({"Tools", "Circle"}));
+  Me().SlowDrag(middleX - 40, middleY - 40, middleX + 40, middleY + 40);
+  ASSERT_TRUE(Settle());
+
+  const std::string drawing = Home().Path("off.dxf");
+  ASSERT_TRUE(ExportShownFrame(drawing));
+  EXPECT_EQ(PointsDrawn(drawing), 0) << "the centre of mass is drawn while it is off";
+
+  const std::vector<std::pair<int, int>> circles = InkPatches(Me().Grab(world));
+  ASSERT_EQ(circles.size(), 1u) << "the circle is not shown";
+  const Box around{world.x + circles[0].first - 8, world.y + circles[0].second - 8, 17, 17};
+  const Picture plain = Me().Grab(around);
+  ASSERT_TRUE(ChooseEnabled({"World", "Centre of Mass"}));
+  ASSERT_TRUE(RunUntil([&](const Picture&) { return Me().Grab(around).Differences(plain) >= 8; }))
+      << "no mark appeared on the circle during the run";
 }
 
 TEST_F(SpecialObjects, DontCollideLetsACircleFallThroughTheBoxItRestedOn) {

@@ -437,17 +437,13 @@ void TCurvedSlotTracker::Finish() {
   if (slot_ == nullptr) return;
   TCnstrTracker::Finish();
   if (slot_->AttachedCount() == 0) return;
-  int32_t type = slot_->GetSplineType();
-  if (slot_->AttachedCount() > 1 && !slot_->IsOnBodyZero()) {
-    type = TCurvedSlot::kClosed;
-  } else if (!slot_->IsClosed()) {
-    MacPoint startScreen;
-    WorldToScreen(start_, startScreen);
-    if (end_ == start_ || (std::abs(endScreen_.h - startScreen.h) < kCloseDistance &&
-                           std::abs(endScreen_.v - startScreen.v) < kCloseDistance))
-      type = TCurvedSlot::kClosed;
-  }
-  slot_->SetSplineType(type);
+  // The curve closes only where the sketch comes back to its start, whatever body it lies on.
+  if (slot_->IsClosed()) return;
+  MacPoint startScreen;
+  WorldToScreen(start_, startScreen);
+  if (end_ == start_ || (std::abs(endScreen_.h - startScreen.h) < kCloseDistance &&
+                         std::abs(endScreen_.v - startScreen.v) < kCloseDistance))
+    slot_->SetSplineType(TCurvedSlot::kClosed);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -105,6 +105,10 @@ void TTracker482::BeforePrepare() {
   for (TLink* object : selected) starts_.emplace_back(object, TrackerWorld()->PositionOf(object));
   std::vector<TLink*> noted = selected;
   if (HitObject() != nullptr && !Contains(noted, HitObject())) noted.push_back(HitObject());
+  for (TLink* object : selected) {
+    for (TLink* carried : TrackerWorld()->MovedWith(object))
+      if (!Contains(noted, carried)) noted.push_back(carried);
+  }
   NoteChangeOfAll(noted, TChangeRecorder::kWholeObject);
 }
 

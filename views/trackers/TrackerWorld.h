@@ -58,6 +58,9 @@ class TTrackerWorld {
   // An object's position (x, y, rotation); putting it there tells the world it moved.
   virtual TVector3 PositionOf(const TLink* object) = 0;
   virtual void PlaceObject(TLink* object, const TVector3& position) = 0;
+  // The objects that placing the object moves with it (a constraint's points), kept for undo
+  // with it.
+  virtual std::vector<TLink*> MovedWith(const TLink*) { return {}; }
   // Offsets a screen-positioned object by pixels and tells the world it moved.
   virtual void OffsetScreenObject(TLink* object, int16_t dh, int16_t dv) = 0;
   // True for a point object that a press grabs by its centre.

@@ -8,6 +8,8 @@
 #include "bodies/Body.h"
 #include "bodies/lines/Line.h"
 #include "bodies/points/Point.h"
+#include "bodies/vectors/VectorArrows.h"
+#include "bodies/vectors/VectorThing.h"
 #include "constraints/Constraint.h"
 #include "core/port/Port.h"
 #include "core/port/PortShapes.h"
@@ -186,6 +188,27 @@ void Grow(TDoubleRect& bounds, const TDoubleRect& more) {
   bounds.bottom = std::min(bounds.bottom, more.bottom);
 }
 
+// How far an arrow's barbs and labels reach beyond its head, in pixels.
+constexpr double kArrowLabelReach = 40.0;
+
+// The arrows a body or point shows run from its anchor to their heads, and their barbs and
+// labels reach beyond those (`reach` in world units).
+void GrowByArrows(TThing& object, double reach, TDoubleRect& bounds) {
+  auto* vectors = dynamic_cast<TVectorThing*>(&object);
+  if (vectors == nullptr || vectors->ArrowCount() <= 0 || vectors->AreVectorsSuppressed() != 0)
+    return;
+  MacPoint screen;
+  TVector anchor{0.0, 0.0};
+  vectors->GetVectorAnchor(screen, anchor);
+  for (int16_t i = 0; i < kVectorCount; ++i) {
+    TVectorArrow* arrow = vectors->GetArrow(i);
+    TVector tip{0.0, 0.0};
+    if (arrow == nullptr || vectors->IsVectorShown(i) == 0 || !arrow->ComputeHead(anchor, tip))
+      continue;
+    Grow(bounds, TDoubleRect(tip.x - reach, tip.y + reach, tip.x + reach, tip.y - reach));
+  }
+}
+
 }  // namespace
 
 bool TMainWorldView::DrawnBounds(TThing& object, TDoubleRect& bounds) {
@@ -228,6 +251,7 @@ bool TMainWorldView::DrawnBounds(TThing& object, TDoubleRect& bounds) {
 MacRect TMainWorldView::ObjectRect(TThing* object) {
   TDoubleRect bounds{0, 0, 0, 0};
   if (!object || !DrawnBounds(*object, bounds)) return MacRect();
+  if (GetScale() > 0.0) GrowByArrows(*object, kArrowLabelReach / GetScale(), bounds);
   const MacPoint a = WorldToView(bounds.TopLeft());
   const MacPoint b = WorldToView(bounds.BottomRight());
   // A margin for outlines, point icons, marks and selection squares.

@@ -409,7 +409,12 @@ TCommandCore* TMainWorldView::DoMenuCommand(int16_t commandNumber) {
   }
   if (world_ && TWorldDoc::IsToolCommand(commandNumber)) {
     if (playing && commandNumber != kSelectTool) return nullptr;
+    const bool wasEditingVertices = world_->GetCurrentTool() == kPartTool;
     world_->SetMode(commandNumber, 0);
+    // A selected curve shows its vertices' handles only while vertices are edited.
+    if (wasEditingVertices != (world_->GetCurrentTool() == kPartTool) &&
+        !world_->Selection().empty())
+      InvalidateForeground();
     return nullptr;
   }
   if (world_ && IsCreationCommand(commandNumber)) {

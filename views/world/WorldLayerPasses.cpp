@@ -68,8 +68,14 @@ bool TMainWorldView::Selection::Has(const TLink* object) const {
 
 TMainWorldView::ObjectLists TMainWorldView::CollectLists() const {
   ObjectLists lists;
+  // The centre of mass marks a place among the bodies: it goes over them.
+  std::vector<TThing*> marks;
   for (TThing* thing : Things()) {
     if (thing->IsMemberClass(TLine::kClassID)) continue;  // drawn as the line handler's
+    if (thing->IsMemberClass(TCOMPoint::kClassID)) {
+      marks.push_back(thing);
+      continue;
+    }
     if (!thing->GetSubObjects().empty()) {
       lists.link.push_back(thing);
       continue;
@@ -78,6 +84,7 @@ TMainWorldView::ObjectLists TMainWorldView::CollectLists() const {
     if (thing->IsMemberClass(TMass::kClassID) && !thing->IsMemberClass(TZeroMass::kClassID))
       lists.second.push_back(thing);
   }
+  lists.main.insert(lists.main.end(), marks.begin(), marks.end());
   if (!world_) return lists;
   for (TLink* object : world_->Objects()) {
     if (!object->IsMemberClass(TLineHandler::kClassID)) continue;
@@ -125,7 +132,8 @@ void TMainWorldView::FirstDraw(TThing* object, const MacRect& rect, int16_t mode
                                const Selection& selection) {
   SecondDraw(object, rect, mode);
   // The editing picture of a selected object shows its mark: a body its handles, a point its
-  // inverted square, a constraint its figure drawn over with a wide inverting pen.
+  // inverted square, a constraint its figure drawn over with a wide inverting pen, a line a
+  // square at each end.
   if (runState_ != kEditing || !selection.Has(object)) return;
   if (auto* mass = ThingAs<TMass>(object)) {
     mass->HighlightSelection(rect, 0, 1);
@@ -137,6 +145,8 @@ void TMainWorldView::FirstDraw(TThing* object, const MacRect& rect, int16_t mode
     point->Highlight(0, 1);
   else if (auto* constraint = ThingAs<TCnstr>(object))
     constraint->HighlightSelection(rect, 0, 1);
+  else if (auto* line = ThingAs<TLine>(object))
+    line->DrawHandles();
   PreparePortForObject();
 }
 

@@ -267,15 +267,43 @@ std::vector<TLink*> TWorldTrackerContext::SelectedObjects() { return world_.Sele
 
 TVector3 TWorldTrackerContext::PositionOf(const TLink* object) {
   TVector3 placement(0.0, 0.0, 0.0);
+  // A constraint stands where the first of the points it carries stands.
+  if (const std::vector<TLink*> carried = MovedWith(object); !carried.empty())
+    return static_cast<TPoint*>(carried.front())->GetWorldPosition();
   if (auto* thing = dynamic_cast<TThing*>(const_cast<TLink*>(object))) thing->GetPlacement(placement);
   return placement;
 }
 
 void TWorldTrackerContext::PlaceObject(TLink* object, const TVector3& position) {
+  if (const std::vector<TLink*> carried = MovedWith(object); !carried.empty()) {
+    const TVector3 from = PositionOf(object);
+    const TVector by(position.x - from.x, position.y - from.y);
+    for (TLink* point : carried) {
+      static_cast<TPoint*>(point)->MoveBy(by);
+      point->Changed();
+    }
+    RedrawChanges();
+    return;
+  }
   auto* thing = dynamic_cast<TThing*>(object);
   if (thing == nullptr) return;
   thing->SetPlacement(position);
   RedrawChanges();
+}
+
+std::vector<TLink*> TWorldTrackerContext::MovedWith(const TLink* object) {
+  std::vector<TLink*> carried;
+  const auto* constraint = dynamic_cast<const TConstraint*>(object);
+  if (constraint == nullptr) return carried;
+  for (TLink* attached : constraint->Attached()) {
+    auto* point = dynamic_cast<TPoint*>(attached);
+    // A point selected itself, or on a selected body, moves on its own account.
+    if (point == nullptr || IsSelected(point) ||
+        (point->GetBody() != nullptr && IsSelected(point->GetBody())))
+      continue;
+    carried.push_back(point);
+  }
+  return carried;
 }
 
 void TWorldTrackerContext::DragEnded(TLink*) { RedrawChanges(); }

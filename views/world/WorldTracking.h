@@ -148,6 +148,8 @@ class TWorldTrackerContext : public TActionContext,
   std::vector<TLink*> SelectedObjects() override;
   TVector3 PositionOf(const TLink* object) override;
   void PlaceObject(TLink* object, const TVector3& position) override;
+  // A constraint's points, but those that move on their own account with the selection.
+  std::vector<TLink*> MovedWith(const TLink* object) override;
   void OffsetScreenObject(TLink* object, int16_t dh, int16_t dv) override;
   // A point is grabbed by its centre unless it sits in a slot.
   bool IsGrabbablePoint(const TLink* object) const override;

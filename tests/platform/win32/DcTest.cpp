@@ -510,6 +510,29 @@ TEST(DcMapping, OriginsAndExtentsMoveAndScaleDrawing) {
   EXPECT_EQ(extent.cy, 20);
 }
 
+// Regions are filled, framed and inverted in logical coordinates, as rectangles are.
+TEST(DcMapping, RegionFillsFollowTheOriginsAsRectangleFillsDo) {
+  MemoryCanvas byRegion(40, 40), byRect(40, 40);
+  const RECT r{2, 3, 9, 7};
+  HRGN region = CreateRectRgn(r.left, r.top, r.right, r.bottom);
+  HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  for (HDC dc : {byRegion.dc(), byRect.dc()}) {
+    SetViewportOrgEx(dc, 20, 12, nullptr);
+    SetWindowOrgEx(dc, 3, 1, nullptr);
+  }
+  FillRgn(byRegion.dc(), region, black);
+  FillRect(byRect.dc(), &r, black);
+  EXPECT_EQ(byRegion.Pixels(), byRect.Pixels());
+  InvertRgn(byRegion.dc(), region);
+  InvertRect(byRect.dc(), &r);
+  EXPECT_EQ(byRegion.Pixels(), byRect.Pixels());
+  FrameRgn(byRegion.dc(), region, black, 1, 1);
+  FrameRect(byRect.dc(), &r, black);
+  EXPECT_EQ(byRegion.Pixels(), byRect.Pixels());
+  EXPECT_EQ(byRegion.At(19, 14), kBlack);
+  DeleteObject(region);
+}
+
 TEST(DcMapping, MetricModesConvertThroughTheResolution) {
   MemoryCanvas canvas(10, 10);
   SetMapMode(canvas.dc(), MM_HIMETRIC);
