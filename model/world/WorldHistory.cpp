@@ -98,6 +98,7 @@ uint16_t TWorldDoc::CanReadBlock(int16_t code) {
     case kBlockWorldPlacement:
     case kBlockWorldEnd:
     case kBlockWorldVectorOption:
+    case kBlockWorldAngleSnap:
       return 1;
     default:
       return TWorldBase::CanReadBlock(code);
@@ -126,6 +127,7 @@ void TWorldDoc::WriteFields(TObjectWriter& writer) {
     writer.WriteBlock(*this, code);
   // Documents without the preference keep their bytes.
   if (velocityOption_ != 0) writer.WriteBlock(*this, kBlockWorldVectorOption);
+  if (angleSnap_ == 0) writer.WriteBlock(*this, kBlockWorldAngleSnap);
   const TFrameStore* store = GetStore();
   if (fileResults_ == 0 || store == nullptr) return;
   if (store->FrameCount() <= 0 && earlierStores_.empty()) return;

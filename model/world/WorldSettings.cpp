@@ -23,6 +23,7 @@ bool IsSettingsCode(int16_t code) {
     case kBlockWorldPlacement:
     case kBlockWorldEnd:
     case kBlockWorldVectorOption:
+    case kBlockWorldAngleSnap:
       return true;
     default:
       return false;
@@ -113,6 +114,9 @@ uint16_t TWorldDoc::WriteSettingsBlock(int16_t code, TObjectWriter& writer) {
     case kBlockWorldVectorOption:
       writer.WriteCode(velocityOption_);
       return 1;
+    case kBlockWorldAngleSnap:
+      writer.WriteCode(angleSnap_);
+      return 1;
     case kBlockWorldWindow: {
       writer.WriteIntPoint(MacPoint(Clamp16(s.width), Clamp16(s.height)));
       writer.WriteIntPoint(MacPoint(Clamp16(s.left), Clamp16(s.top)));
@@ -177,6 +181,9 @@ uint16_t TWorldDoc::ReadSettingsBlock(int16_t code, TObjectReader& reader) {
     case kBlockWorldVectorOption:
       // The objects read after the world take it as they join.
       velocityOption_ = reader.ReadInt() != 0 ? 1 : 0;
+      return 1;
+    case kBlockWorldAngleSnap:
+      angleSnap_ = reader.ReadInt() != 0 ? 1 : 0;
       return 1;
     case kBlockWorldWindow: {
       MacPoint size;

@@ -20,6 +20,9 @@ inline constexpr int16_t kBlockWorldPlacement = 5408;
 inline constexpr int16_t kBlockWorldEnd = 10000;
 // The world's preference that bodies keep a velocity handle ("svvP"), written only while it is on.
 inline constexpr int16_t kBlockWorldVectorOption = 5011;
+// World > Snap Turns to 5 Degrees, written only while it is off: a document without the block
+// snaps, as every world did before the option was kept.
+inline constexpr int16_t kBlockWorldAngleSnap = 5112;
 
 // The view properties the world answers for its document window.
 inline constexpr uint32_t kTagScrollBars = MakeTag("scro");

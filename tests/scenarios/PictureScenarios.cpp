@@ -4,7 +4,7 @@
 // the question a world holding a run asks before a change lets the change go ahead. The
 // rulers zoomed out are as the rulers taken away and given back draw them. World > Snap to Hot
 // Points, kept with the document, decides whether a point dropped beside a corner of the box
-// lands on the corner.
+// lands on the corner, even while Snap Turns (also kept) pulls points onto the grid.
 
 #include <algorithm>
 #include <cmath>
@@ -165,13 +165,14 @@ class Picture : public window_seen::WorldWindowScenario {
     return Settle();
   }
 
-  // A top corner of the box's outline on the screen: the leftmost or rightmost dark pixel of its
-  // topmost row of dark pixels near the box.
-  Box BoxCorner(bool right) {
+  // A corner of the box's outline on the screen: the leftmost or rightmost dark pixel of its
+  // topmost (or bottommost) row of dark pixels near the box.
+  Box BoxCorner(bool right, bool bottom = false) {
     const Box frame = Frame();
     const Box around{frame.x + kBoxX - 30, frame.y + kObjectsY - 30, 60, 60};
     const scenario::Picture seen = Me().Grab(around);
-    for (int y = 0; y < around.height; ++y) {
+    for (int row = 0; row < around.height; ++row) {
+      const int y = bottom ? around.height - 1 - row : row;
       int left = -1, last = -1;
       for (int x = 0; x < around.width; ++x)
         if (IsInk(seen.At(x, y))) {
@@ -184,12 +185,31 @@ class Picture : public window_seen::WorldWindowScenario {
   }
 
   // Tools > Point, and a click two pixels beside a corner (found before any point was dropped
-  // near it), away from the box; then Ctrl+S.
-  ::testing::AssertionResult DropPointBesideTheCorner(const Box& corner, bool right) {
+  // near it), away from the box; then Ctrl+S. The pointer first waits there until the cross
+  // that marks the corner shows, when `marked` asks for it.
+  ::testing::AssertionResult DropPointBesideTheCorner(const Box& corner, bool right,
+                                                      bool marked = false) {
     if (corner.Empty()) return ::testing::AssertionFailure() << "no box on the screen";
     if (!Choose({"Tools", "Point"}))
       return ::testing::AssertionFailure() << "Tools > Point could not be chosen";
-    Me().Click(corner.x + (right ? 2 : -2), corner.y);
+    const int x = corner.x + (right ? 2 : -2);
+    if (marked) {
+      const Box around{corner.x - 6, corner.y - 6, 13, 13};
+      const scenario::Picture before = Me().Grab(around);
+      Me().MoveTo(x, corner.y);
+      // The cross's two diagonals, five pixels each way, invert what lay under them.
+      const auto crossed = [&] {
+        const scenario::Picture now = Me().Grab(around);
+        int changed = 0;
+        for (int d = -5; d <= 5; ++d)
+          changed += (now.At(6 + d, 6 + d) != before.At(6 + d, 6 + d)) +
+                     (now.At(6 + d, 6 - d) != before.At(6 + d, 6 - d));
+        return changed >= 16;
+      };
+      if (!Me().WaitUntil(crossed))
+        return ::testing::AssertionFailure() << "no cross marks the corner under the pointer";
+    }
+    Me().Click(x, corner.y);
     if (::testing::AssertionResult settled = Settle(); !settled) return settled;
     Me().Control("s");
     return Me().Idle();
@@ -323,6 +343,17 @@ TEST_F(Picture, SnapToHotPointsIsKeptWithTheWorldAndPutsADroppedPointOnTheCorner
   bool checked = false;
   ASSERT_TRUE(SnapChecked(checked));
   ASSERT_TRUE(checked) << "a world snaps to hot points unless told otherwise";
+
+  // As shipped, Snap Turns pulls what is dropped onto the grid; a corner in reach wins all the
+  // same, and a cross marks it while the pointer waits beside it. The box's bottom corner is
+  // used, away from the points dropped below.
+  const Box bottom = BoxCorner(false, true);
+  ASSERT_TRUE(DropPointBesideTheCorner(bottom, false, true));
+  SavedSnapping saved = ReadSavedSnapping(Home().Sample(kSnappingSample));
+  ASSERT_EQ(saved.failure, "");
+  EXPECT_LE(saved.NearestInPixels(kLeftCornerX, -kCornerY), 1e-6)
+      << "the grid won over the corner";
+
   ASSERT_TRUE(Click({"World", kSnapItem}));
   ASSERT_TRUE(Settle());
   ASSERT_TRUE(SnapChecked(checked));
@@ -331,7 +362,7 @@ TEST_F(Picture, SnapToHotPointsIsKeptWithTheWorldAndPutsADroppedPointOnTheCorner
 
   // Off: the point stays where it was dropped, two pixels beside the corner.
   ASSERT_TRUE(DropPointBesideTheCorner(left, false));
-  SavedSnapping saved = ReadSavedSnapping(Home().Sample(kSnappingSample));
+  saved = ReadSavedSnapping(Home().Sample(kSnappingSample));
   ASSERT_EQ(saved.failure, "");
   EXPECT_FALSE(saved.snapToHotPoints);
   const double off = saved.NearestInPixels(kLeftCornerX, kCornerY);
@@ -347,6 +378,8 @@ TEST_F(Picture, SnapToHotPointsIsKeptWithTheWorldAndPutsADroppedPointOnTheCorner
   ASSERT_TRUE(Settle());
   ASSERT_TRUE(SnapChecked(checked));
   EXPECT_TRUE(checked) << "the check did not come back";
+  ASSERT_TRUE(WorldItemChecked(kGridSnapItem, checked));
+  EXPECT_FALSE(checked) << "Snap Turns, unchecked, did not survive reopening";
   ASSERT_TRUE(GridSnapOff());
   ASSERT_TRUE(DropPointBesideTheCorner(right, true));
   saved = ReadSavedSnapping(Home().Sample(kSnappingSample));

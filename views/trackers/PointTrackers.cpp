@@ -12,6 +12,7 @@
 #include "model/filing/ObjectReader.h"
 #include "model/filing/ObjectWriter.h"
 #include "model/world/WorldDoc.h"
+#include "views/trackers/ShapeTrackers.h"
 #include "views/world/HotPointSnapper.h"
 
 namespace {
@@ -68,6 +69,18 @@ THotPointSnapper* TPointTracker::FindSnapper() const {
   if (context == nullptr) return nullptr;
   THotPointSnapper* snapper = HotPointSnapperOf(context->FindItem(kSnapperTag));
   return snapper != nullptr && snapper->IsActive() != 0 ? snapper : nullptr;
+}
+
+void TPointTracker::ScreenToWorld(const Transform2D& transform, const QV_CPoint& screen,
+                                  TVector& world) {
+  world = Transform2D::ApplyToVector(transform, TVector(screen.h, -screen.v));
+  if (!SnapToNearHotPoint(*this, point_, world)) SnapToGrid(world);
+}
+
+void TPointTracker::ConstrainWorldPoint(const TVector& anchor, const TVector& previous,
+                                        TVector& next) {
+  if (!SnapToNearHotPoint(*this, point_, next))
+    TDragTracker::ConstrainWorldPoint(anchor, previous, next);
 }
 
 TLink* TPointTracker::SnappedObject() const {

@@ -39,6 +39,11 @@ class TPointTracker : public TDragTracker {
                           const TVector& previousWorld, const TVector& nextWorld,
                           bool moved) override;
 
+  // A hot point in reach wins over the grid, for the press as for every later point: the grid
+  // rounds only a point that found none.
+  void ScreenToWorld(const Transform2D& transform, const QV_CPoint& screen,
+                     TVector& world) override;
+  void ConstrainWorldPoint(const TVector& anchor, const TVector& previous, TVector& next) override;
   // The gesture ends at the release: a click places the object where it is.
   bool TrackingDone() override;
   TPoint* Point() const { return point_; }

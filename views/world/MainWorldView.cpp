@@ -26,12 +26,17 @@
 #include "views/offscreen/OffScreenMgr.h"
 #include "views/world/WorldViewCompanions.h"
 
-// The world tells its view objects of each frame shown; this one passes it to the view.
-class TMainWorldView::FrameLink : public TLink, public TFrameParticipant {
+// The world tells its view objects of each frame shown and of each tool chosen; this one passes
+// the frame to the view, and the tool to the view's snapper, which marks the hot point under the
+// pointer while a tool that makes objects is chosen.
+class TMainWorldView::FrameLink : public TLink, public TFrameParticipant, public TToolObserver {
  public:
   explicit FrameLink(TMainWorldView& view) : view_(view) {}
   void FrameChanged(int16_t frame, int16_t first, int16_t last) override {
     view_.FrameChanged(frame, first, last);
+  }
+  void ToolChanged(int16_t, int16_t) override {
+    if (THotPointSnapper* snapper = view_.GetSnapper()) snapper->UpdateForTool();
   }
 
  private:

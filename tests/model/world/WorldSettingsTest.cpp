@@ -95,6 +95,7 @@ TEST_F(WorldSettingsTest, EverySettingComesBackAndTheDocumentKeepsItsBytes) {
   world.SetShortProperty(kTagGridLines, 1);
   world.SetShortProperty(kTagOutputDisplay, 5);
   world.SetFlagProperty(MakeTag("svvP"), 1);
+  world.SetAngleSnap(0);
   const std::vector<uint8_t> saved = Save(document, "first.yb");
   // The velocity handle preference: one short that is on.
   const std::vector<uint8_t> option = BlockOf(saved, kBlockWorldVectorOption);
@@ -128,6 +129,7 @@ TEST_F(WorldSettingsTest, EverySettingComesBackAndTheDocumentKeepsItsBytes) {
   EXPECT_EQ(r.top, 34);
   EXPECT_EQ(r.placement, s.placement);
   EXPECT_EQ(reopened.World().GetOption(1), 1);
+  EXPECT_EQ(reopened.World().GetAngleSnap(), 0) << "Snap Turns came back on";
   uint16_t value = 99;
   for (const auto& [tag, expected] : {std::pair{kTagScrollBars, 0}, {kTagInlineHelp, 0},
                                       {kTagFrameIndicator, 1}, {kTagHelpLine, 1},
@@ -154,8 +156,10 @@ TEST_F(WorldSettingsTest, WindowBlockPacksTheFurnitureAndTheColourIsComplemented
   world.SetShortProperty(kTagCoordinates, 1);
   world.SetShortProperty(kTagOutputDisplay, 0x1234);
   const std::vector<uint8_t> bytes = Save(document, "window.yb");
-  // Without the velocity handle preference its block is left out.
+  // Without the velocity handle preference its block is left out, and so is the block of Snap
+  // Turns while it is on: a document without it snaps.
   EXPECT_TRUE(BlockOf(bytes, kBlockWorldVectorOption).empty());
+  EXPECT_TRUE(BlockOf(bytes, kBlockWorldAngleSnap).empty());
 
   const std::vector<uint8_t> version = BlockOf(bytes, kBlockWorldVersion);
   ASSERT_TRUE(version.size() == 2 || version.size() == 4);
