@@ -96,19 +96,6 @@ SavedField ReadSavedField(const std::string& path) {
   return saved;
 }
 
-// Types a formula: Type spells letters and digits, the rest go by their key names.
-void TypeFormula(const std::string& text) {
-  static const std::map<char, const char*> kNames = {
-      {'[', "bracketleft"}, {']', "bracketright"}, {'.', "period"}, {'-', "minus"}, {' ', "space"}};
-  for (const char c : text) {
-    const auto named = kNames.find(c);
-    if (named != kNames.end())
-      Me().Key(named->second);
-    else
-      Me().Type(std::string(1, c));
-  }
-}
-
 // The mean row of the dark pixels of a picture; NaN when there are none.
 double MeanDarkRow(const Picture& picture) {
   double sum = 0.0;
@@ -219,6 +206,22 @@ class Fields : public Scenario {
     Me().Click(dialog_.x + kBorder + static_cast<int>(std::lround(spot.x * across)),
                dialog_.y + kCaption + static_cast<int>(std::lround(spot.y * down)));
     ASSERT_TRUE(Me().Idle());
+  }
+
+  // Types a formula: Type spells letters and digits, the rest go by their key names.
+  void TypeFormula(const std::string& text) {
+    static const std::map<char, const char*> kNames = {{'[', "bracketleft"},
+                                                       {']', "bracketright"},
+                                                       {'.', "period"},
+                                                       {'-', "minus"},
+                                                       {' ', "space"}};
+    for (const char c : text) {
+      const auto named = kNames.find(c);
+      if (named != kNames.end())
+        Me().Key(named->second);
+      else
+        Me().Type(std::string(1, c));
+    }
   }
 
   // Ctrl+S: the first time the new world is saved it asks for a name, typed into the folder
