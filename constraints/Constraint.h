@@ -282,7 +282,6 @@ class TCustomConstraint : public TCnstr {
   // A new custom constraint as the user makes one: always active, with its goals.
   static std::unique_ptr<TCustomConstraint> MakeNew();
   Str255 GetTypeName() const override { return "Custom Constraint"; }
-  int32_t RequiredAttachments() const override { return 0; }
   bool LosesAttachments(const std::vector<TLink*>&) const override { return false; }
 
   TFormula* GetFormulaProperty(uint32_t tag, double* first, double* second, int32_t* dimension,
