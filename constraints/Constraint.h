@@ -264,12 +264,35 @@ class TCnstr : public TThing,
 };
 
 // ---- 3. Custom constraint ----
+// The properties of a custom constraint's goals, by goal: its formula, its type (a GoalType)
+// and its component (a GoalComponent). The digit is the goal's number, from 1.
+inline constexpr uint32_t kTagCustomGoalFormula = MakeTag("cgF0");
+inline constexpr uint32_t kTagCustomGoalType = MakeTag("cgT0");
+inline constexpr uint32_t kTagCustomGoalComponent = MakeTag("cgC0");
+
 class TCustomConstraint : public TCnstr {
   DECLARE_CLASS_ID(368, TCnstr)
 
  public:
+  // The goals a custom constraint made by the user starts with, each a position goal on x
+  // whose formula is 0 (which holds always) until the user writes one.
+  static constexpr int32_t kNewGoals = 2;
+  static constexpr int16_t kCmdNew = 10430;
   static TObject* CreateObject();
+  // A new custom constraint as the user makes one: always active, with its goals.
+  static std::unique_ptr<TCustomConstraint> MakeNew();
+  Str255 GetTypeName() const override { return "Custom Constraint"; }
   bool LosesAttachments(const std::vector<TLink*>&) const override { return false; }
+
+  TFormula* GetFormulaProperty(uint32_t tag, double* first, double* second, int32_t* dimension,
+                               uint16_t* flag) override;
+  void SetFormulaProperty(uint32_t tag, const TFormula& formula) override;
+  uint16_t GetShortProperty(uint32_t tag, uint16_t& value, void* extra) override;
+  void SetShortProperty(uint32_t tag, uint16_t value) override;
+
+ private:
+  // The goal a goal property's tag names, or null for another tag or a goal it does not have.
+  TCnstrGoal* GoalOfTag(uint32_t tag, uint32_t base);
 };
 
 // ---- 4. Drawn levels ----

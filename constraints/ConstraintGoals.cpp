@@ -39,6 +39,64 @@ void TCnstrGoal::Read(TObjectReader& reader) {
 }
 
 TObject* TCustomConstraint::CreateObject() { return new TCustomConstraint; }
+
+std::unique_ptr<TCustomConstraint> TCustomConstraint::MakeNew() {
+  auto made = std::make_unique<TCustomConstraint>();
+  made->Initialize();
+  made->SetAlwaysActive(1);
+  made->ResizeGoals(kNewGoals);
+  for (auto& goal : made->Goals())
+    goal->type = static_cast<int32_t>(GoalType::kPosition);
+  return made;
+}
+
+// A tag's last character is the goal's digit, wherever MakeTag puts it in the tag.
+TCnstrGoal* TCustomConstraint::GoalOfTag(uint32_t tag, uint32_t base) {
+  constexpr uint32_t kDigitStep = MakeTag("0001") - MakeTag("0000");
+  for (size_t index = 0; index < Goals().size() && index < 9; ++index)
+    if (tag == base + kDigitStep * static_cast<uint32_t>(index + 1)) return Goals()[index].get();
+  return nullptr;
+}
+
+TFormula* TCustomConstraint::GetFormulaProperty(uint32_t tag, double* first, double* second,
+                                                int32_t* dimension, uint16_t* flag) {
+  if (TCnstrGoal* goal = GoalOfTag(tag, kTagCustomGoalFormula)) return goal;
+  return TCnstr::GetFormulaProperty(tag, first, second, dimension, flag);
+}
+
+void TCustomConstraint::SetFormulaProperty(uint32_t tag, const TFormula& formula) {
+  TCnstrGoal* goal = GoalOfTag(tag, kTagCustomGoalFormula);
+  if (goal == nullptr) return TCnstr::SetFormulaProperty(tag, formula);
+  goal->Assign(formula);
+  MarkChanged();
+}
+
+uint16_t TCustomConstraint::GetShortProperty(uint32_t tag, uint16_t& value, void* extra) {
+  if (TCnstrGoal* goal = GoalOfTag(tag, kTagCustomGoalType)) {
+    value = static_cast<uint16_t>(goal->type);
+    return 1;
+  }
+  if (TCnstrGoal* goal = GoalOfTag(tag, kTagCustomGoalComponent)) {
+    value = static_cast<uint16_t>(goal->component);
+    return 1;
+  }
+  return TCnstr::GetShortProperty(tag, value, extra);
+}
+
+// Types and components beyond those the solver reads are refused here: a popup offers no more.
+void TCustomConstraint::SetShortProperty(uint32_t tag, uint16_t value) {
+  if (TCnstrGoal* goal = GoalOfTag(tag, kTagCustomGoalType)) {
+    if (value > static_cast<uint16_t>(GoalType::kPower)) return;
+    goal->type = value;
+    return MarkChanged();
+  }
+  if (TCnstrGoal* goal = GoalOfTag(tag, kTagCustomGoalComponent)) {
+    if (value > static_cast<uint16_t>(GoalComponent::kRotation)) return;
+    goal->component = value;
+    return MarkChanged();
+  }
+  TCnstr::SetShortProperty(tag, value);
+}
 TObject* TUICnstr::CreateObject() { return new TUICnstr; }
 
 double DefaultConstraintSize() { return gDefaultConstraintSize; }

@@ -32,6 +32,7 @@ class Mechanics::RowBuilder {
   void AddAngle(int dof, double k) {
     if (dof >= 0) Add(dof + 2, k);
   }
+  void AddCoordinate(int index, double k) { Add(index, k); }
   int Begin() const { return begin_; }
   int Count() const { return static_cast<int>(entries_.size()) - begin_; }
   void Scale(double s) {
@@ -129,6 +130,7 @@ void Mechanics::BuildRows(const Context& context) {
 // The quantity a goal holds, its Jacobian and velocity-product term, per kind.
 void Mechanics::AddGoalRows(const Context& context, int c) {
   const Constraint& record = model_.constraints[c];
+  if (record.kind == ConstraintKind::Expression) return AddExpressionRows(context, c);
   // A force goal marked as a limit bounds the drive's multiplier instead of loading the bodies.
   const double forceLimit =
       driveLimit_[c] == kNone
@@ -270,9 +272,68 @@ void Mechanics::AddGoalRows(const Context& context, int c) {
         }
         break;
       case ConstraintKind::Force:
+      case ConstraintKind::Expression:
         break;
     }
   }
+}
+
+// A goal that is its own quantity can read anything of the world, so its formula is taken as
+// it is: its Jacobian by central differences over every free coordinate, and its velocity term
+// by a second difference along the motion (the coordinates moved by their rates as the time
+// moves), which gives d2f/dt2 - J a whatever the formula reads of the positions and the time.
+void Mechanics::AddExpressionRows(const Context& context, int c) {
+  const Constraint& record = model_.constraints[c];
+  // Steps that balance truncation against rounding: the cube root of the rounding for the
+  // first differences, its fourth root for the second.
+  constexpr double kSlopeStep = 6e-6, kCurveStep = 1.2e-4;
+  const std::vector<double> from = q_;
+  const double time = context.Time();
+  for (int gi = 0; gi < static_cast<int>(record.goals.size()); ++gi) {
+    const Goal& goal = record.goals[gi];
+    const double held = Checked(goal.value(context), record);
+    RowBuilder b(entries_);
+    for (int i = 0; i < BodyCount(); ++i) {
+      const int dof = bodyKin_[i].dof;
+      if (dof < 0) continue;
+      for (int k = 0; k < 3; ++k) {
+        double& q = q_[3 * i + k];
+        const double h = kSlopeStep * std::max(1.0, std::abs(from[3 * i + k]));
+        q = from[3 * i + k] + h;
+        UpdateKinematics();
+        const double up = Checked(goal.value(context), record);
+        q = from[3 * i + k] - h;
+        UpdateKinematics();
+        const double down = Checked(goal.value(context), record);
+        q = from[3 * i + k];
+        b.AddCoordinate(dof + k, (up - down) / (2 * h));
+      }
+    }
+    const double h = kCurveStep * std::max(1.0, std::abs(time));
+    const double ahead = ValueMovedAlong(context, record, goal, from, h, time + h);
+    const double behind = ValueMovedAlong(context, record, goal, from, -h, time - h);
+    const double rateInTime = (ValueMovedAlong(context, record, goal, from, 0, time + h / 2) -
+                               ValueMovedAlong(context, record, goal, from, 0, time - h / 2)) /
+                              h;
+    q_ = from;
+    UpdateKinematics();
+    Row& row = NewRow(b, c, gi, goal.component);
+    row.level = Level::Position;
+    row.g = held;
+    row.velocityTarget = -rateInTime;
+    row.gamma = -(ahead - 2 * held + behind) / (h * h);
+  }
+}
+
+double Mechanics::ValueMovedAlong(const Context& context, const Constraint& record,
+                                  const Goal& goal, const std::vector<double>& from, double scale,
+                                  double time) {
+  for (int i = 0; i < BodyCount(); ++i)
+    if (bodyKin_[i].dof >= 0)
+      for (int k = 0; k < 3; ++k)
+        q_[3 * i + k] = from[3 * i + k] + scale * v_[3 * i + k];
+  UpdateKinematics();
+  return Checked(goal.value(context.WithTime(time)), record);
 }
 
 // The signed distance of a point from the curve, which is held in the frame of the primary

@@ -197,9 +197,12 @@ void Mechanics::SetUpSleep() {
   islands_.Reset(BodyCount());
   std::vector<char>& held = heldByRecord_;
   held.assign(BodyCount(), 0);
-  for (const Constraint& record : model_.constraints)
+  for (const Constraint& record : model_.constraints) {
     for (int p : record.points)
       held[model_.points[p].body] = 1;
+    // A formula constraint may read any body: none sleeps under it.
+    if (record.kind == ConstraintKind::Expression) held.assign(BodyCount(), 1);
+  }
   for (int i : colliders_) {
     if (bodyKin_[i].dof < 0 || held[i]) continue;
     islands_.AllowSleep(i);

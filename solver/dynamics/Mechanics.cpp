@@ -44,7 +44,13 @@ Mechanics::Mechanics(Model model) : model_(std::move(model)) {
     for (int p : c.points)
       if (p < 0 || p >= static_cast<int>(model_.points.size()))
         throw DynamicsError{kErrBadModel, "a constraint names a point that does not exist"};
-    const size_t needed = c.kind == ConstraintKind::Force ? 1 : 2;
+    const size_t needed = c.kind == ConstraintKind::Expression ? 0
+                          : c.kind == ConstraintKind::Force    ? 1
+                                                               : 2;
+    if (c.kind == ConstraintKind::Expression)
+      for (const Goal& goal : c.goals)
+        if (goal.type != GoalType::Position || goal.marking != kEquality)
+          throw DynamicsError{kErrNotBuilt, "a formula constraint holds position goals only"};
     if (c.points.size() < needed)
       throw DynamicsError{kErrBadModel, "a constraint has too few points"};
     if (c.frameBody >= bodies) throw DynamicsError{kErrBadModel, "a frame body does not exist"};
@@ -200,6 +206,7 @@ int Mechanics::RowsOfGoal(const Constraint& record, const Goal& goal) {
     case ConstraintKind::Rod:
     case ConstraintKind::Gear:
     case ConstraintKind::Rack:
+    case ConstraintKind::Expression:
       return 1;
     case ConstraintKind::Force:
       return 0;

@@ -307,6 +307,12 @@ class Mechanics {
   void BuildRows(const Context& context);
   void AddForces(const Context& context);
   void AddGoalRows(const Context& context, int c);
+  // The rows of a record whose goals are their own quantities (ConstraintKind::Expression).
+  void AddExpressionRows(const Context& context, int c);
+  // A goal's value with every free coordinate moved by `scale` times its rate (0 leaves them),
+  // at the time given; the kinematics are those of the moved state afterwards.
+  double ValueMovedAlong(const Context& context, const Constraint& record, const Goal& goal,
+                         const std::vector<double>& from, double scale, double time);
   static bool IsPlainPin(const Constraint& record);
   void AddPlainPinRows(int c);
   // What a plain pin's row is made of: its two points and the value its goal holds.

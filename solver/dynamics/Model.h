@@ -107,6 +107,8 @@ enum class ConstraintKind : uint8_t {
   Force,       // a force on one point, in the record's frame
   Gear,        // no slip at the contact of two gears whose centres are the two points
   Rack,        // no slip between a pinion (first point, centre) and a rack (second point)
+  Expression,  // no points: each goal's formula is itself the quantity, held at 0 (position
+               // goals only)
 };
 
 struct Constraint {

@@ -408,8 +408,8 @@ void StreamModel::PlanConstraint(const ConstraintRecord& record) {
                        [id](const GroupRecord& g) { return g.id == id && !g.collision; });
   };
   if (record.attached.empty()) {
-    if (!isGroup(record.related) || kinematic)
-      Refuse(kEngineBadModel, where + " has goals but nothing they act on");
+    if (!isGroup(record.related)) return PlanFormulaConstraint(record, std::move(plan));
+    if (kinematic) Refuse(kEngineBadModel, where + " has goals but nothing they act on");
     plan.role = ConstraintPlan::Role::Field;
     plan.group = record.related;
     plan.pairwise = record.frameObject == kNoObject;
@@ -452,6 +452,29 @@ void StreamModel::PlanConstraint(const ConstraintRecord& record) {
   }
   if (plan.kind == ConstraintKind::CurvedSlot && plan.curveTable == kNoObject)
     Refuse(kEngineBadModel, where + " is a curved slot without its curve");
+  constraintIds_.push_back(record.id);
+  plans_.push_back(std::move(plan));
+}
+
+// A constraint with nothing attached and no group holds what its goals' formulas say: each
+// position goal keeps its formula at 0. Other goals have nothing to act on and are refused; a
+// goal whose formula is the constant 0 holds always and is left out, and any other constant can
+// never be met.
+void StreamModel::PlanFormulaConstraint(const ConstraintRecord& record, ConstraintPlan plan) {
+  const std::string where = Where("constraint", record.id);
+  std::vector<ConstraintPlan::Goal> held;
+  for (size_t g = 0; g < plan.goals.size(); ++g) {
+    const ConstraintPlan::Goal& goal = plan.goals[g];
+    const std::string which = where + " goal " + std::to_string(g + 1);
+    if (goal.type != GoalType::Position || goal.marking != dynamics::kEquality)
+      Refuse(kEngineBadModel, which + ": a formula constraint holds position goals only");
+    if (IsZero(goal.value)) continue;
+    if (!goal.value.program) Refuse(kEngineBadModel, which + ": a constant can never be 0");
+    held.push_back(goal);
+  }
+  if (held.empty()) return;
+  plan.goals = std::move(held);
+  plan.kind = ConstraintKind::Expression;
   constraintIds_.push_back(record.id);
   plans_.push_back(std::move(plan));
 }

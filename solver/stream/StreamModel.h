@@ -87,6 +87,7 @@ class StreamModel {
   CompiledItem Compile(const FormulaItem& item, const std::string& where) const;
   void CheckReferences(const FormulaProgram& program, const std::string& where) const;
   void PlanConstraint(const ConstraintRecord& record);
+  void PlanFormulaConstraint(const ConstraintRecord& record, ConstraintPlan plan);
   dynamics::Value MakeValue(const CompiledItem& item,
                             const std::shared_ptr<const InputTable>& inputs) const;
   dynamics::Value FieldGoalValue(const CompiledItem& item, const std::vector<int>& members,

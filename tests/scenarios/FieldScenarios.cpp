@@ -1,6 +1,7 @@
 // The force fields of a new world, from World > Force Fields: a circle sketched in a new world
 // stays where it is when the world runs; once Gravity... is set to a uniform 9.81 it falls, on
-// the screen and in the frames of the saved world; set back to none, it stays again.
+// the screen and in the frames of the saved world; set back to none, it stays again. World > New
+// Custom Constraint holds the circle where the formula typed for its goal puts it.
 //
 // A user's values reach the world however the user leaves the dialog, and going back to frame 0
 // puts the bodies where they started (group DialogOk): a value typed into Gravity... and
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -46,6 +48,11 @@ struct SavedField {
   bool hasCircle = false;
   double circleX = 0.0, circleY = 0.0;
   double firstY = 0.0, lastY = 0.0;
+  int circleId = -1;
+  double lastX = 0.0;
+  // The custom constraints, and the text of the first one's first goal.
+  int customConstraints = 0;
+  std::string firstGoal;
 };
 
 SavedField ReadSavedField(const std::string& path) {
@@ -61,6 +68,10 @@ SavedField ReadSavedField(const std::string& path) {
         saved.gravityKind = gravity->GetKind();
         saved.lineGravity = gravity->GetLineGravity();
       }
+      if (auto* custom = dynamic_cast<TCustomConstraint*>(object)) {
+        if (++saved.customConstraints == 1 && !custom->Goals().empty())
+          saved.firstGoal = custom->Goals()[0]->InternalText();
+      }
       auto* body = dynamic_cast<TMass*>(object);
       if (body != nullptr && body->GetIdentifier() != 0) circle = body;
     }
@@ -68,6 +79,7 @@ SavedField ReadSavedField(const std::string& path) {
     saved.frames = store != nullptr ? store->FrameCount() : 0;
     if (circle != nullptr) {
       saved.hasCircle = true;
+      saved.circleId = circle->GetIdentifier();
       saved.circleX = circle->GetPositionValues().x;
       saved.circleY = circle->GetPositionValues().y;
       if (store != nullptr) {
@@ -75,6 +87,7 @@ SavedField ReadSavedField(const std::string& path) {
         saved.firstY = circle->GetPositionValues().y;
         world.ShowFrame(static_cast<int16_t>(store->LastFrame()), 0);
         saved.lastY = circle->GetPositionValues().y;
+        saved.lastX = circle->GetPositionValues().x;
       }
     }
   } catch (const QVException& failure) {
@@ -195,6 +208,22 @@ class Fields : public Scenario {
     ASSERT_TRUE(Me().Idle());
   }
 
+  // Types a formula: Type spells letters and digits, the rest go by their key names.
+  void TypeFormula(const std::string& text) {
+    static const std::map<char, const char*> kNames = {{'[', "bracketleft"},
+                                                       {']', "bracketright"},
+                                                       {'.', "period"},
+                                                       {'-', "minus"},
+                                                       {' ', "space"}};
+    for (const char c : text) {
+      const auto named = kNames.find(c);
+      if (named != kNames.end())
+        Me().Key(named->second);
+      else
+        Me().Type(std::string(1, c));
+    }
+  }
+
   // Ctrl+S: the first time the new world is saved it asks for a name, typed into the folder
   // that the dialog offers.
   std::string Save(const std::string& name) {
@@ -263,6 +292,42 @@ TEST_F(Fields, GravityFromItsDialogMakesANewWorldsCircleFallAndNoneKeepsItStill)
   ASSERT_EQ(run.failure, "");
   EXPECT_GT(run.frames, 1);
   EXPECT_DOUBLE_EQ(run.lastY, run.firstY);
+}
+
+// World > New Custom Constraint puts one into the world and shows it in the Properties window,
+// where the formula typed for its first goal (a position goal) is held at 0 when the world runs:
+// the sketched circle is brought onto the line x = y + 1 and stays there.
+TEST_F(Fields, ACustomConstraintsPositionGoalTypedInThePropertiesWindowIsSavedAndHeldAtRun) {
+  ASSERT_TRUE(Running());
+  ASSERT_NO_FATAL_FAILURE(NewWorld());
+  ASSERT_NO_FATAL_FAILURE(SketchACircle());
+  const SavedField sketched = ReadSavedField(Save("custom-constraint.yb"));
+  ASSERT_EQ(sketched.failure, "");
+  ASSERT_TRUE(sketched.hasCircle);
+  ASSERT_GT(std::abs(sketched.circleX - sketched.circleY - 1), 0.1) << "it starts on the line";
+
+  ASSERT_TRUE(Click({"World", "New Custom Constraint"}));
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Properties"; }))
+      << "the Properties window did not come up: " << Me().FocusedTitle();
+  ASSERT_TRUE(Me().Idle());
+  // The object list, the name, then the first goal's formula.
+  Me().Key("Tab");
+  Me().Key("Tab");
+  const std::string body = "body[" + std::to_string(sketched.circleId) + "]";
+  const std::string goal = body + ".p.x - " + body + ".p.y - 1";
+  TypeFormula(goal);
+  Me().Key("Tab");
+  ASSERT_TRUE(Me().Idle());
+  const SavedField made = ReadSavedField(Save("custom-constraint.yb"));
+  ASSERT_EQ(made.failure, "");
+  EXPECT_EQ(made.customConstraints, 1);
+  EXPECT_EQ(made.firstGoal, goal);
+
+  ASSERT_NO_FATAL_FAILURE(RunAWhile());
+  const SavedField run = ReadSavedField(Save("custom-constraint.yb"));
+  ASSERT_EQ(run.failure, "");
+  ASSERT_GT(run.frames, 1);
+  EXPECT_NEAR(run.lastX - run.lastY, 1.0, 1e-6) << "the goal was not held";
 }
 
 // The dialog's values and the forgotten run, each in a program of its own.

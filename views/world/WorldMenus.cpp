@@ -9,6 +9,7 @@
 #include "bodies/points/Point.h"
 #include "bodies/vectors/VectorThing.h"
 #include "constraints/CollisionGroup.h"
+#include "constraints/Constraint.h"
 #include "constraints/ObjectConverter.h"
 #include "core/Failure.h"
 #include "core/Handle.h"
@@ -23,6 +24,7 @@
 #include "ui/periphery/ImportCommand.h"
 #include "ui/dialogs/FloatingWindows.h"
 #include "views/trackers/DuplicateCommands.h"
+#include "views/world/CustomConstraintCommand.h"
 #include "views/world/GadgetTextField.h"
 #include "views/world/MainWorldView.h"
 #include "views/world/SelectionFont.h"
@@ -287,6 +289,9 @@ TCommandCore* TWorldMenus::DoMenuCommand(int16_t command, bool& handled) {
     default:
       if (std::unique_ptr<TCommandCore> kind = MakeInputKindCommand(command, world))
         return player ? nullptr : kind.release();
+      if (!player)
+        if (std::unique_ptr<TCommandCore> custom = MakeCustomConstraintCommand(command, world))
+          return custom.release();
       return OfferToObjects(command, handled);
   }
 }
@@ -468,6 +473,7 @@ void TWorldMenus::DoSetupMenus() {
   // Back to frame 0, forgetting the run: offered while there is a run to forget.
   EnableMenuCommand(kCmdFrameZero, world.LastFrame() > 0);
   EnableMenuCommand(kCmdActionTemplate, true);
+  EnableMenuCommand(TCustomConstraint::kCmdNew, !player && world.FirstRunningCommand() == nullptr);
   EnableCheckMenuCommand(kCmdAngleSnap, !player, world.GetAngleSnap() != 0);
   EnableMenuCommand(1014, !player);
   EnableMenuCommand(kImportCommandNumber, !player);

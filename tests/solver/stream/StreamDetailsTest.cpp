@@ -37,10 +37,19 @@ TEST(StreamDetails, TheReaderTakesWhatTheFormatAllowsAndRefusesASecondRunSetting
 
   // A force-only field on a group acts on the group's bodies with nothing attached.
   EXPECT_EQ(ReadResult(Hanging().Finish()), kEngineOk) << "field on a group";
-  // Kinematic goals with nothing attached cannot be computed.
-  StreamBuilder loose = Hanging();
-  loose.Constraint(32, {}, {PinX()});
-  EXPECT_EQ(ReadResult(loose.Finish()), kEngineBadModel) << "position goal on nothing";
+  // With nothing attached, position goals hold their formulas at 0 (the constant 0 always
+  // holds); other goals have nothing to act on.
+  StreamBuilder held = Hanging();
+  held.Constraint(32, {}, {PinX(), {1, 0, 1, F("body[10].p.x")}});
+  EXPECT_EQ(ReadResult(held.Finish()), kEngineOk) << "position goals on nothing";
+  for (const GoalSpec& goal :
+       {GoalSpec{2, 0, 0, F("body[10].p.x")}, GoalSpec{1, 1, 0, F("body[10].p.x")},
+        GoalSpec{1, 0, 0, F(1.0)}, GoalSpec{0, 0, 0, F(1.0)}}) {
+    StreamBuilder loose = Hanging();
+    loose.Constraint(32, {}, {goal});
+    EXPECT_EQ(ReadResult(loose.Finish()), kEngineBadModel)
+        << "goal " << int{goal.type} << " " << int{goal.marking};
+  }
 
   // The background body is object 0 and may be named in a formula.
   StreamBuilder background = Hanging();

@@ -190,8 +190,8 @@ TEST(StreamRead, MalformedStreamsAreRefusedWithTheirError) {
       {"formula naming a missing body",
        [] { return WithBlock(1600, Bytes().Code(1).Formula(F("body[99].p.x"))); },
        kFormulaUnknownObject},
-      {"goals acting on nothing",
-       [] { return WithBlock(1310, ConstraintBlock(0, {}, 1)); }, kEngineBadModel},
+      {"velocity goal acting on nothing",
+       [] { return WithBlock(1310, ConstraintBlock(0, {}, 1, 2)); }, kEngineBadModel},
   };
   for (const Case& c : cases)
     EXPECT_EQ(Read(c.stream()), c.expected) << c.name;

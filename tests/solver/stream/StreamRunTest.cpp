@@ -222,6 +222,26 @@ TEST(StreamRun, PairwiseFieldKeepsTwoBodiesOnACircularOrbit) {
   EXPECT_NEAR(history.Value(20, 0) - history.Value(20, 8), -r, 1e-6);
 }
 
+// A constraint with nothing attached holds its position goal's formula at 0: a body started at
+// unit speed on the unit circle, held there by the formula alone, goes round it at that speed.
+TEST(StreamRun, AFormulaConstraintHoldsItsPositionGoalAtZero) {
+  StreamBuilder s;
+  s.Body(10, 1.0, 0.0, 0.0, 1.0, 0.1, 0.0, 0.0, 0.0, 1.0);
+  s.Constraint(41, {}, {{1, 0, 0, F("sqr(body[10].p) - 1")}});
+  s.Object(50).RunSettings(kIntegratorKuttaMerson, kModeAccurate, true, kPi / 40, 1, 1e-10,
+                           1e-12);
+  EngineRun run(s.Finish());
+  ASSERT_EQ(run.readResult, kEngineOk);
+  History history(50, 8);
+  ASSERT_EQ(run.RunTo(history, 41), kEngineOk);
+  for (int f = 0; f <= 40; ++f) {
+    const double angle = f * kPi / 40;
+    EXPECT_NEAR(std::hypot(history.Value(f, 0), history.Value(f, 1)), 1.0, 1e-10) << f;
+    EXPECT_NEAR(history.Value(f, 0), std::cos(angle), 1e-6) << f;
+    EXPECT_NEAR(history.Value(f, 1), std::sin(angle), 1e-6) << f;
+  }
+}
+
 TEST(StreamRun, GearsReadFromTheirContactPointsTurnAtTheRatioOfTheirRadii) {
   EngineRun run(Gears());
   ASSERT_EQ(run.readResult, kEngineOk);
