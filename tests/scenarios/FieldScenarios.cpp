@@ -333,6 +333,24 @@ TEST_F(Fields, ACustomConstraintsPositionGoalTypedInThePropertiesWindowIsSavedAn
 // The dialog's values and the forgotten run, each in a program of its own.
 class DialogOk : public Fields {};
 
+// A goal naming a body the world lacks, left with Tab, is refused in an alert; the program goes on.
+TEST_F(DialogOk, AGoalNamingAMissingBodyIsRefusedWhenTheFieldIsLeft) {
+  ASSERT_TRUE(Start(""));
+  ASSERT_NO_FATAL_FAILURE(NewWorld());
+  ASSERT_TRUE(Click({"World", "New Custom Constraint"}));
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Properties"; }))
+      << "the Properties window did not come up: " << Me().FocusedTitle();
+  ASSERT_TRUE(Me().Idle());
+  Me().Key("Tab");
+  Me().Key("Tab");
+  TypeFormula("body[999].p.x");
+  Me().Key("Tab");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Yarrowby"; }))
+      << "no alert: " << Me().FocusedTitle();
+  Me().Key("Return");
+  ASSERT_TRUE(Me().Idle()) << "the program did not go on";
+}
+
 TEST_F(DialogOk, AGravityTypedAndConfirmedWithAClickOnOkIsSaved) {
   ASSERT_TRUE(Start(""));
   ASSERT_NO_FATAL_FAILURE(NewWorld());

@@ -183,7 +183,16 @@ bool WindowBase::CommitItem(TMacDialogItem* item) {
     item->SetChanged(0);
     return false;
   }
-  TSelectionBinding::TItemCommand made = binding_.MakeItemCommand(*item, dialogNumber_);
+  TSelectionBinding::TItemCommand made;
+  try {
+    made = binding_.MakeItemCommand(*item, dialogNumber_);
+  } catch (const QVException& failure) {
+    // A value the world refuses (a formula naming an object it lacks) is reported here: the
+    // field is left from a focus change, where nothing further out would catch it.
+    item->SetChanged(0);
+    if (failure.error() != 0) ReportItemError(item, failure.error());
+    return false;
+  }
   item->SetChanged(0);
   if (made.command == nullptr) return false;
   PostItemCommand(std::move(made.command), made.restricted, made.hasCondition,
