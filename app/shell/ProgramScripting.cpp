@@ -236,8 +236,12 @@ void TProgramScripting::FloatingWindowCommand(int16_t command) {
 bool TProgramScripting::ToolBarsVisible() const {
   auto* frame = dynamic_cast<CMainFrame*>(CWnd::FromHandlePermanent(mainFrame_));
   if (frame == nullptr) return false;
-  const auto visible = frame->GetBarVisibility();
-  return std::all_of(visible.begin(), visible.end(), [](bool shown) { return shown; });
+  // The display bar is made hidden and shows only when the user's saved arrangement has it: a
+  // palette showing as it starts reads as shown.
+  auto visible = frame->GetBarVisibility();
+  visible[CMainFrame::kBar1] = true;
+  return !frame->PalettesHidden() &&
+         std::all_of(visible.begin(), visible.end(), [](bool shown) { return shown; });
 }
 
 void TProgramScripting::ShowScriptMessage(int32_t, const char* text) {

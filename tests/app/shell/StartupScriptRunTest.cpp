@@ -599,8 +599,8 @@ TEST_F(StartupScriptRunTest, AScriptSwitchesTheDocumentWindowsFurnitureAsTheMenu
   }
   output.Stop();
   EXPECT_EQ(code, 0);
-  // The tool palette does not show whole: the display bar starts hidden.
-  EXPECT_EQ(output.Text(), "FalseFalseFalseFalse\nTrueTrueTrueFalse\n");
+  // The tool palette shows as it starts, the display bar hidden.
+  EXPECT_EQ(output.Text(), "FalseFalseFalseTrue\nTrueTrueTrueFalse\n");
   EXPECT_TRUE(rulers);
   EXPECT_TRUE(tape);
   EXPECT_TRUE(coordinates);
