@@ -224,6 +224,19 @@ class Fields : public Scenario {
     }
   }
 
+  // World > New Custom Constraint, its first goal's formula typed in the Properties window and
+  // left with Tab (past the object list and the name).
+  void MakeCustomConstraint(const std::string& goal) {
+    ASSERT_TRUE(Click({"World", "New Custom Constraint"}));
+    ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Properties"; }))
+        << "the Properties window did not come up: " << Me().FocusedTitle();
+    ASSERT_TRUE(Me().Idle());
+    Me().Key("Tab");
+    Me().Key("Tab");
+    TypeFormula(goal);
+    Me().Key("Tab");
+  }
+
   // Ctrl+S: the first time the new world is saved it asks for a name, typed into the folder
   // that the dialog offers.
   std::string Save(const std::string& name) {
@@ -306,17 +319,9 @@ TEST_F(Fields, ACustomConstraintsPositionGoalTypedInThePropertiesWindowIsSavedAn
   ASSERT_TRUE(sketched.hasCircle);
   ASSERT_GT(std::abs(sketched.circleX - sketched.circleY - 1), 0.1) << "it starts on the line";
 
-  ASSERT_TRUE(Click({"World", "New Custom Constraint"}));
-  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Properties"; }))
-      << "the Properties window did not come up: " << Me().FocusedTitle();
-  ASSERT_TRUE(Me().Idle());
-  // The object list, the name, then the first goal's formula.
-  Me().Key("Tab");
-  Me().Key("Tab");
   const std::string body = "body[" + std::to_string(sketched.circleId) + "]";
   const std::string goal = body + ".p.x - " + body + ".p.y - 1";
-  TypeFormula(goal);
-  Me().Key("Tab");
+  ASSERT_NO_FATAL_FAILURE(MakeCustomConstraint(goal));
   ASSERT_TRUE(Me().Idle());
   const SavedField made = ReadSavedField(Save("custom-constraint.yb"));
   ASSERT_EQ(made.failure, "");
@@ -337,14 +342,7 @@ class DialogOk : public Fields {};
 TEST_F(DialogOk, AGoalNamingAMissingBodyIsRefusedWhenTheFieldIsLeft) {
   ASSERT_TRUE(Start(""));
   ASSERT_NO_FATAL_FAILURE(NewWorld());
-  ASSERT_TRUE(Click({"World", "New Custom Constraint"}));
-  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Properties"; }))
-      << "the Properties window did not come up: " << Me().FocusedTitle();
-  ASSERT_TRUE(Me().Idle());
-  Me().Key("Tab");
-  Me().Key("Tab");
-  TypeFormula("body[999].p.x");
-  Me().Key("Tab");
+  ASSERT_NO_FATAL_FAILURE(MakeCustomConstraint("body[999].p.x"));
   ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Yarrowby"; }))
       << "no alert: " << Me().FocusedTitle();
   Me().Key("Return");

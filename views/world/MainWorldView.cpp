@@ -202,6 +202,20 @@ int16_t AutoscrollStep(int32_t distance, int32_t sign, int32_t speed) {
   return static_cast<int16_t>(step != 0 ? step : sign);
 }
 
+// Widens `all` to take in `bounds` (world rectangles: top above bottom); the first one is taken
+// as it is.
+void Unite(TDoubleRect& all, bool& any, const TDoubleRect& bounds) {
+  if (!any) {
+    all = bounds;
+    any = true;
+    return;
+  }
+  all.left = std::min(all.left, bounds.left);
+  all.right = std::max(all.right, bounds.right);
+  all.top = std::max(all.top, bounds.top);
+  all.bottom = std::min(all.bottom, bounds.bottom);
+}
+
 }  // namespace
 
 int16_t TMainWorldView::AutoScroll(const MacPoint& point) {
@@ -273,15 +287,7 @@ TDoubleRect TMainWorldView::DrawingBounds() const {
       } else if (!DrawnBounds(*thing, bounds)) {
         continue;
       }
-      if (!any) {
-        all = bounds;
-        any = true;
-        continue;
-      }
-      all.left = std::min(all.left, bounds.left);
-      all.right = std::max(all.right, bounds.right);
-      all.top = std::max(all.top, bounds.top);
-      all.bottom = std::min(all.bottom, bounds.bottom);
+      Unite(all, any, bounds);
     }
   }
   return all;
@@ -572,15 +578,7 @@ void TMainWorldView::RecomputeWorldExtent() {
   for (TThing* thing : CollectLists().second) {
     TDoubleRect bounds{0, 0, 0, 0};
     if (!DrawnBounds(*thing, bounds)) continue;
-    if (!any) {
-      all = bounds;
-      any = true;
-      continue;
-    }
-    all.left = std::min(all.left, bounds.left);
-    all.right = std::max(all.right, bounds.right);
-    all.top = std::max(all.top, bounds.top);
-    all.bottom = std::min(all.bottom, bounds.bottom);
+    Unite(all, any, bounds);
   }
   objectBounds_ = all;
   const TViewPoint& size = GetStoredSize();
