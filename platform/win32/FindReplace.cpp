@@ -18,7 +18,7 @@ namespace {
 constexpr char kFindReplaceClass[] = "YbFindReplace";
 constexpr int32_t kLine = 22;
 constexpr int32_t kGap = 8;
-constexpr int32_t kLabelWidth = 90;
+constexpr int32_t kLabelWidth = 104;
 constexpr int32_t kFieldWidth = 180;
 constexpr int32_t kButtonWidth = 90;
 

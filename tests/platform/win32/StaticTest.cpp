@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "platform/win32/Control.h"
+#include "platform/win32/Dc.h"
+#include "platform/win32/FindReplace.h"
+#include "platform/win32/Font.h"
 #include "platform/win32/WindowPresenter.h"
 #include "tests/platform/win32/WindowTestSupport.h"
 
@@ -76,6 +79,37 @@ TEST_F(StaticTest, WithoutPrefixesTheMarksAreShownAsTyped) {
   // "&&x" shows two ampersands without prefixes, one with them: the text is wider.
   EXPECT_GT(RightmostInk(kept), RightmostInk(stripped));
   EXPECT_EQ(Drawn(SS_LEFT, "&&x"), Drawn(SS_NOPREFIX, "&x"));
+}
+
+// The Replace dialog's labels are wide enough for their texts: each fits its static on one line.
+TEST_F(StaticTest, TheReplaceDialogsLabelsFitTheirPlaces) {
+  char find[32] = "line";
+  char with[32] = "row";
+  FINDREPLACE record;
+  record.hwndOwner = parent;
+  record.lpstrFindWhat = find;
+  record.wFindWhatLen = sizeof find;
+  record.lpstrReplaceWith = with;
+  record.wReplaceWithLen = sizeof with;
+  const HWND dialog = ReplaceText(&record);
+  ASSERT_NE(dialog, nullptr);
+  const HDC dc = CreateCompatibleDC(nullptr);
+  int32_t labels = 0;
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    char className[32] = {};
+    GetClassName(child, className, sizeof className);
+    if (std::string(className) != kStaticClass) continue;
+    const std::string text = GetWindowTextString(child);
+    RECT needed{0, 0, 0, 0};
+    DrawText(dc, text.c_str(), static_cast<int32_t>(text.size()), &needed, DT_CALCRECT | DT_SINGLELINE);
+    RECT place;
+    GetClientRect(child, &place);
+    EXPECT_LE(needed.right, place.right) << text;
+    ++labels;
+  }
+  DeleteDC(dc);
+  EXPECT_EQ(labels, 2);
+  DestroyWindow(dialog);
 }
 
 }  // namespace
