@@ -147,17 +147,22 @@ void Consume(RECT& client, DWORD side, int32_t amount) {
   }
 }
 
-// Moves each bar after the bar it was docked beside, so that the neighbour is placed first
-// whatever order the bars were made in (a bar the user moved beside a later one).
+// Moves each bar after the bar on its side it was docked beside, so that the neighbour is placed
+// first whatever order the bars were made in (a bar the user moved beside a later one).
 void PlaceNeighboursFirst(std::vector<HWND>& children) {
+  const auto barOf = [](HWND window) {
+    return dynamic_cast<const CControlBar*>(CWnd::FromHandlePermanent(window));
+  };
   for (size_t pass = 0; pass < children.size(); ++pass) {
     bool moved = false;
     for (size_t i = 0; i < children.size(); ++i) {
-      const auto* bar = dynamic_cast<const CControlBar*>(CWnd::FromHandlePermanent(children[i]));
+      const CControlBar* bar = barOf(children[i]);
       if (bar == nullptr || bar->GetDockNeighbour() == nullptr) continue;
       const auto neighbour = std::find(children.begin() + static_cast<std::ptrdiff_t>(i) + 1,
                                        children.end(), bar->GetDockNeighbour());
       if (neighbour == children.end()) continue;
+      const CControlBar* beside = barOf(*neighbour);
+      if (beside == nullptr || SideOf(beside->GetBarStyle()) != SideOf(bar->GetBarStyle())) continue;
       std::rotate(children.begin() + static_cast<std::ptrdiff_t>(i),
                   children.begin() + static_cast<std::ptrdiff_t>(i) + 1, neighbour + 1);
       moved = true;
