@@ -117,23 +117,6 @@ class Dxf : public Scenario {
   ::testing::AssertionResult SaveAs(const std::string& path) {
     return ThroughFileDialog("Save As...", "Save the world as", path);
   }
-  // File > More Exports > DXF of This Frame..., and the drawing's path typed over the name the
-  // dialog proposes.
-  ::testing::AssertionResult ExportShownFrame(const std::string& path) {
-    if (::testing::AssertionResult chosen = Click({"File", "More Exports", "DXF of This Frame..."});
-        !chosen)
-      return chosen;
-    if (!Me().WaitUntil([] { return Me().FocusedTitle() == "Export"; }))
-      return ::testing::AssertionFailure() << "the export dialog did not open: "
-                                           << Me().FocusedTitle();
-    if (!Me().Idle()) return ::testing::AssertionFailure() << "the program stayed busy";
-    for (int i = 0; i < 40; ++i) Me().Key("BackSpace");
-    Me().Type(path);
-    Me().Key("Return");
-    if (!Me().WaitUntil([] { return Me().WindowTitled("Export") == 0; }))
-      return ::testing::AssertionFailure() << "the export dialog stayed";
-    return Me().Idle();
-  }
   // A circle drawn by ezdxf into the private home; "" when ezdxf made none.
   static std::string DrawCircle() {
     const std::string drawn = Home().Path("circle.dxf");

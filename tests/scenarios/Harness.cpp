@@ -789,6 +789,22 @@ Box MenuItemRow(const Box& popup, const MenuPath& path) {
   return gPerson->Idle();
 }
 
+::testing::AssertionResult Scenario::ExportShownFrame(const std::string& path) {
+  if (::testing::AssertionResult chosen = Click({"File", "More Exports", "DXF of This Frame..."});
+      !chosen)
+    return chosen;
+  if (!Me().WaitUntil([] { return Me().FocusedTitle() == "Export"; }))
+    return ::testing::AssertionFailure() << "the export dialog did not open: "
+                                         << Me().FocusedTitle();
+  if (!Me().Idle()) return ::testing::AssertionFailure() << "the program stayed busy";
+  for (int i = 0; i < 40; ++i) Me().Key("BackSpace");
+  Me().Type(path);
+  Me().Key("Return");
+  if (!Me().WaitUntil([] { return Me().WindowTitled("Export") == 0; }))
+    return ::testing::AssertionFailure() << "the export dialog stayed";
+  return Me().Idle();
+}
+
 ::testing::AssertionResult Scenario::ClickBelow(const std::string& title, int itemsAbove,
                                                 int pixelsMore) {
   const MenuEntry* menu = TitleMenu(title, {});

@@ -254,6 +254,9 @@ class Scenario : public ::testing::Test {
   // A fresh program on a sample, once the splash window has gone; the pointer waits outside the
   // main window, where it raises no tool tip.
   ::testing::AssertionResult StartOnSample(const std::string& sample);
+  // File > More Exports > DXF of This Frame..., and the drawing's path typed over the name the
+  // dialog proposes.
+  ::testing::AssertionResult ExportShownFrame(const std::string& path);
 
  private:
   // Opens the menu of a bar title at one click; `popup` is where its items are clicked.

@@ -158,20 +158,6 @@ int PointsDrawn(const std::string& drawing) {
 
 class SpecialObjects : public window_seen::WorldWindowScenario {
  protected:
-  // File > More Exports > DXF of This Frame..., the drawing's path typed over the name offered.
-  ::testing::AssertionResult ExportShownFrame(const std::string& path) {
-    if (::testing::AssertionResult chosen = Click({"File", "More Exports", "DXF of This Frame..."});
-        !chosen)
-      return chosen;
-    if (!Me().WaitUntil([] { return Me().FocusedTitle() == "Export"; }) || !Me().Idle())
-      return ::testing::AssertionFailure() << "no export dialog: " << Me().FocusedTitle();
-    for (int i = 0; i < 40; ++i) Me().Key("BackSpace");
-    Me().Type(path);
-    Me().Key("Return");
-    if (!Me().WaitUntil([] { return Me().WindowTitled("Export") == 0; }))
-      return ::testing::AssertionFailure() << "the export dialog stayed";
-    return Me().Idle();
-  }
   // Chooses an item that must be enabled.
   ::testing::AssertionResult ChooseEnabled(const MenuPath& path) {
     if (::testing::AssertionResult chosen = Click(path); !chosen) return chosen;

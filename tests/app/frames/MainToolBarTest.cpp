@@ -47,6 +47,16 @@ class MainToolBarTest : public ::testing::Test {
     std::filesystem::remove_all(folder_, ignored);
     std::fclose(stream_);
   }
+  // Quit and start again on the same settings.
+  void Restart() {
+    SendMessage(frame_->m_hWnd, WM_CLOSE, 0, 0);
+    app_->ExitInstance();
+    app_.reset();
+    app_ = std::make_unique<TApp>(stream_);
+    app_->SetConfigDirectory(folder_);
+    ASSERT_TRUE(app_->InitInstance(CCommandLineInfo()));
+    frame_ = app_->MainFrame();
+  }
   CToolBar& Bar() { return frame_->MainToolBar(); }
   // Whether the button of the command is enabled after an idle update.
   bool Enabled(UINT command) {
@@ -121,13 +131,7 @@ namespace {
 // leaves the frame's own.
 TEST_F(MainToolBarTest, ASecondStartFindsTheBarsAsTheyWereLeft) {
   ShowWindow(Bar().m_hWnd, SW_HIDE);
-  SendMessage(frame_->m_hWnd, WM_CLOSE, 0, 0);
-  app_->ExitInstance();
-  app_.reset();
-  app_ = std::make_unique<TApp>(stream_);
-  app_->SetConfigDirectory(folder_);
-  ASSERT_TRUE(app_->InitInstance(CCommandLineInfo()));
-  frame_ = app_->MainFrame();
+  ASSERT_NO_FATAL_FAILURE(Restart());
   EXPECT_FALSE(GetWindowLongPtr(Bar().m_hWnd, GWL_STYLE) & WS_VISIBLE);
   EXPECT_TRUE(GetWindowLongPtr(frame_->StatusBar().m_hWnd, GWL_STYLE) & WS_VISIBLE);
   RECT frameClient;
@@ -255,13 +259,7 @@ TEST_F(MainToolBarTest, ABarDraggedToTheBottomDocksThereAndStays) {
   EXPECT_TRUE(documentsAboveTheBar());
   EXPECT_EQ(GetCapture(), nullptr);
 
-  SendMessage(frame_->m_hWnd, WM_CLOSE, 0, 0);
-  app_->ExitInstance();
-  app_.reset();
-  app_ = std::make_unique<TApp>(stream_);
-  app_->SetConfigDirectory(folder_);
-  ASSERT_TRUE(app_->InitInstance(CCommandLineInfo()));
-  frame_ = app_->MainFrame();
+  ASSERT_NO_FATAL_FAILURE(Restart());
   EXPECT_TRUE(documentsAboveTheBar());
 }
 
@@ -285,13 +283,7 @@ TEST_F(MainToolBarTest, HidingThePalettesTwiceThenShowingThemRestoresTheBars) {
 
   // Closed while hidden, the program starts with the bars as they were before the hiding.
   frame_->ShowPalettes(false);
-  SendMessage(frame_->m_hWnd, WM_CLOSE, 0, 0);
-  app_->ExitInstance();
-  app_.reset();
-  app_ = std::make_unique<TApp>(stream_);
-  app_->SetConfigDirectory(folder_);
-  ASSERT_TRUE(app_->InitInstance(CCommandLineInfo()));
-  frame_ = app_->MainFrame();
+  ASSERT_NO_FATAL_FAILURE(Restart());
   EXPECT_EQ(frame_->GetBarVisibility(), before);
   const RECT restarted = WindowRectOf(frame_->Bar(F::kPalette2));
   EXPECT_EQ(restarted.top, constraints.top) << "still below the points palette";
