@@ -52,9 +52,11 @@ class LaterFrameEdits : public SampleScenario {
     const Box frame = Frame();
     return {frame.x + 58, frame.y + 96, 714, 420};
   }
+  // On the spring's straight lead beside its anchor, which the spring covers whichever frame the
+  // run stopped at: the box swings back past the middle of the spring's opening length.
   void ClickSpring(bool twice = false) {
     const Box frame = Frame();
-    const int x = frame.x + (kAnchorX + kBoxX) / 2, y = frame.y + kObjectsY;
+    const int x = frame.x + kAnchorX + 14, y = frame.y + kObjectsY;
     twice ? Me().DoubleClick(x, y) : Me().Click(x, y);
   }
   // Ctrl+R until the view moves, then Ctrl+period.
