@@ -28,6 +28,13 @@ Simulation::Simulation(Model model, RunSettings settings)
   step_ = settings_.IntegrationStep() / 8;
   activationCount_ = static_cast<int>(mechanics_.GetModel().constraints.size());
   ConditionValues(0.0, state_, conditionValues_);
+  // The first frame shows the forces and accelerations of the start as every later frame shows
+  // those of its state; the first step then starts from this evaluation.
+  ++statistics_.evaluations;
+  mechanics_.WatchCollisionReads();
+  mechanics_.Derivative(0.0, state_, k1_);
+  k1Ready_ = true;
+  k1ReadCollisions_ = mechanics_.CollisionsRead();
 }
 
 int Simulation::AddCondition(Value condition, bool pause) {

@@ -1,7 +1,8 @@
 // Meters placed from the Meter menu on the pendulum follow the tape: a new meter shows its
 // placeholder, the meter of a run stepped back to frame 5 shows frame 5's recorded values, its
 // kind button makes it a graph and then a bar meter, and a world saved, reopened and saved again
-// under another name differs from the first file only in the values its meters showed.
+// under another name differs from the first file only in the values its meters showed. A spring's
+// force meter shows the force of the start at the first frame.
 
 #include <algorithm>
 #include <cmath>
@@ -400,6 +401,45 @@ TEST_F(MeterMenus, APinsRelativeRotationMeterFollowsTheTurnOfItsGear) {
   const double turn = 2.0 * 2.0 * 3.141592653589793 * last[0];
   EXPECT_GT(turn, 1.0) << "the run took no time";
   EXPECT_NEAR(std::abs(last[1]), turn, 1e-3 * turn) << "the pin's meter does not follow its gear";
+}
+
+// The spring of the spring-and-pin sample (constant 100, rest length 1) starts stretched to 1.5:
+// its Force meter shows the 50 of that stretch at the first frame already, not a zero that only
+// the first step replaces.
+TEST_F(MeterMenus, ASpringsForceMeterShowsTheStartsForceAtTheFirstFrame) {
+  ASSERT_TRUE(OpenCopy("meter-spring.yb", "spring-and-pin.yb"));
+  // The spring lies along the view's top rows: the row with the most ink in the view's top half,
+  // clear of the ruler on its left; its lead from the anchor is clicked.
+  const Box view = WorldView();
+  const Picture top = Me().Grab({view.x + 60, view.y, view.width - 60, view.height / 2});
+  int row = -1;
+  int most = 0;
+  for (int v = 0; v < top.box.height; ++v) {
+    int ink = 0;
+    for (int h = 0; h < top.box.width; ++h) ink += IsInk(top.At(h, v)) ? 1 : 0;
+    if (ink > most) {
+      most = ink;
+      row = v;
+    }
+  }
+  ASSERT_GT(most, 60) << "the spring is not shown";
+  int left = 0;
+  while (!IsInk(top.At(left, row))) ++left;
+  Me().Click(top.box.x + left + 25, top.box.y + row);
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Choose({"Meter", "Force"}, {.objectMenu = "OutLConstrMenu"}));
+  Me().Click(view.Right() - 30, view.Bottom() - 30);
+  ASSERT_TRUE(StepForward(3));
+  Save();
+  const SavedMeter saved = ReadSavedMeter(CopyPath());
+  ASSERT_EQ(saved.failure, "");
+  ASSERT_EQ(saved.frames, 4) << "the steps did not record the run";
+  ASSERT_EQ(saved.columns, 3);
+  EXPECT_NEAR(std::abs(saved.values[0][1]), 50.0, 1e-6) << "the first frame shows no force";
+  EXPECT_NEAR(saved.values[0][2], 0.0, 1e-9);
+  // The force eases as the spring shortens: the next frame's is close and of the same sign.
+  EXPECT_GT(saved.values[0][1] * saved.values[1][1], 0.0);
+  EXPECT_NEAR(saved.values[1][1], saved.values[0][1], 5.0);
 }
 
 }  // namespace

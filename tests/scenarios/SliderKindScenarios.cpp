@@ -180,6 +180,36 @@ TEST_F(SliderKinds, ASliderBecomesATextBoxAButtonAndATableFromItsOwnMenu) {
   EXPECT_EQ(saved.kind, TInputKind::kTable);
 }
 
+// World > Select Controls First makes a press on the spring's slider select it, as a press on
+// any object does, so that its own menu makes it a text box; the press leaves the constant as it
+// was.
+TEST_F(SliderKinds, WithControlsSelectedFirstAPressOnTheTrackSelectsTheSlider) {
+  ASSERT_TRUE(OpenCopy("slider-selected-first.yb"));
+  const Box frame = Frame();
+  const Box area = GadgetArea();
+  const Picture empty = Me().Grab(area);
+  Me().Click(frame.x + (kAnchorX + kBoxX) / 2, frame.y + kObjectsY);
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Choose({"Input", "Spring constant"}, {.objectMenu = "InSpringMenu"}));
+  const Box slider = ChangedBox(empty, Me().Grab(area));
+  ASSERT_GE(slider.width, 40) << "no slider appeared at the top left of the world";
+  Me().Click(frame.x + kAnchorX + 40, frame.y + kObjectsY + 120);
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Choose({"World", "Select Controls First"}));
+
+  // The middle of the track, away from the thumb, which stands at the constant, the range's top.
+  Me().Click(slider.x + slider.width / 2, slider.y + slider.height / 2);
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Choose({"Input", "Text Box"}, {.objectMenu = "OutInputMenu"}))
+      << "the press did not select the slider";
+  ASSERT_TRUE(Save());
+  const SavedInput saved = ReadSavedInput(CopyPath());
+  ASSERT_EQ(saved.failure, "");
+  EXPECT_EQ(saved.kind, TInputKind::kTextBox);
+  EXPECT_TRUE(saved.named) << "the constant reads no input: " << saved.formula;
+  EXPECT_EQ(saved.value, 100.0) << "the press worked the slider";
+}
+
 // A slider on the box's width whose thumb drag is undone (Ctrl+Z) shows its thumb back where it
 // stood, before anything else redraws the world.
 TEST_F(SliderKinds, AnUndoneThumbDragShowsTheSliderAsBefore) {

@@ -322,6 +322,9 @@ TCommandCore* TWorldClickDispatch::ClickDispatch(const MacPoint& point, TMouseEv
   // control under the press takes it. A double click on a gadget of text, or a press in its label
   // area, begins typing into it.
   const bool doubleClick = event != nullptr && event->clickCount > 1;
+  // With World > Select Controls First on, a press on a control selects it instead of working
+  // it; while the world runs, when nothing can be selected, the control ignores the press.
+  const bool controlsLocked = world_.GetAlternateSelection() != 0 && world_.GetPlayerMode() == 0;
   const std::vector<TLink*> objects = world_.Objects();
   TLink* const textArea = view_.FindGadgetTextArea(point);
   for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
@@ -331,8 +334,12 @@ TCommandCore* TWorldClickDispatch::ClickDispatch(const MacPoint& point, TMouseEv
       return nullptr;
     auto* gadget = dynamic_cast<TWindowGadget*>(*it);
     if (gadget == nullptr) continue;
-    if (gadget->BeginWindowTextEdit(point, view_.GetMFCWindow())) return nullptr;
+    if (!controlsLocked && gadget->BeginWindowTextEdit(point, view_.GetMFCWindow())) return nullptr;
     if (!gadget->HitsWindowControl(point)) continue;
+    if (controlsLocked) {
+      if (world_.FirstRunningCommand() != nullptr) return nullptr;
+      break;
+    }
     auto redraw = [this] { view_.InvalidateForeground(); };
     return HandOutMade(std::make_unique<TGadgetPressTracker>(*gadget, &trackerView_, redraw),
                        RecordOf(point, event));
