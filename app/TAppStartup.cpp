@@ -386,8 +386,16 @@ void TApp::NewDocument() {
   } else {
     document = CreateDocument(DocumentKindOfFile(nullptr));
   }
-  documents_->Open(std::move(document), kUntitled);
-  NameDocumentInTitle(mainWindow_, kUntitled);
+  // Each new world counts one more untitled document; the second and later are numbered so
+  // their windows and the names offered on saving tell them apart.
+  CQVDocTemplate& docTemplate = documents_->Template();
+  docTemplate.CountUntitled();
+  const int count = docTemplate.GetUntitledCount();
+  const std::string name = count <= 1 ? std::string(kUntitled)
+                                      : std::string(kUntitled) + " " + std::to_string(count);
+  document->SetUntitledName(name);
+  documents_->Open(std::move(document), name);
+  NameDocumentInTitle(mainWindow_, name);
 }
 
 bool TApp::OpenDocumentFile(const std::string& path) {

@@ -136,7 +136,6 @@ CDocument* CQVDocTemplate::OpenDocumentFile(const char* path, BOOL) {
       if (!application->OpenDocumentFile(path)) return nullptr;
       return documents.FindDocumentOfFile(FullDocumentPath(path));
     }
-    CountUntitled();
     application->NewDocument();
   } catch (const QVException& failure) {
     application->ShowError(failure.error(), failure.message());
@@ -168,7 +167,9 @@ TOwlSubview* TDocumentWindows::Open(std::unique_ptr<TQVDoc> document, const std:
   TOwlSubview* window = worldWindow->FrameWindow();
   if (!window) ThrowFailure(kErrOutOfMemory, 0);
   windowDocument->SetWorldWindow(std::move(worldWindow));
-  if (!path.empty()) ReadItemsAfterDocument(windowDocument->Items(), path);
+  // An untitled world has no file of its own: its name is no path to read items from.
+  if (!windowDocument->Document().Path().empty())
+    ReadItemsAfterDocument(windowDocument->Items(), path);
   ShowItemsInView(*windowDocument);
   // The new frame comes up in front, its window object active.
   if (CFrameWnd* frame = windowDocument->GetWindowFrame()) frame->ShowWindow(SW_SHOW);

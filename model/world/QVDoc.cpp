@@ -73,7 +73,7 @@ uint16_t TQVDoc::GetSaveWithResults() { return g_saveWithResults; }
 void TQVDoc::SetSaveWithResults(uint16_t on) { g_saveWithResults = on != 0 ? 1 : 0; }
 
 std::string TQVDoc::Title() const {
-  if (path_.empty()) return "Untitled";
+  if (path_.empty()) return untitledName_;
   const size_t slash = path_.find_last_of("/\\");
   return slash == std::string::npos ? path_ : path_.substr(slash + 1);
 }

@@ -95,8 +95,10 @@ class TQVDoc : public TObject, public TCommandDocument {
   const std::string& Path() const { return path_; }
   // A document read as the start of a new one is untitled: saving it asks for a name.
   void ForgetPath() { path_.clear(); }
-  // The file's name, or "Untitled" for a new document.
+  // The file's name, or for a new document the name it was given as untitled ("Untitled"
+  // unless said).
   std::string Title() const;
+  void SetUntitledName(std::string name) { untitledName_ = std::move(name); }
 
   // The save-with-results switch of the Save As dialog's check box, shared by every document;
   // set at start.
@@ -119,6 +121,7 @@ class TQVDoc : public TObject, public TCommandDocument {
   int32_t newWorldValue_ = 0;
   int32_t changes_ = 0;
   std::string path_;
+  std::string untitledName_ = "Untitled";
   TrailerWriter trailerWriter_;
   CCmdTarget* apiDocument_ = nullptr;
   int16_t importMode_ = 0;

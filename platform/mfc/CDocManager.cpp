@@ -64,6 +64,9 @@ bool CDocManager::DoPromptFileName(std::string& fileName, const char* title, boo
   request.title = title != nullptr ? title : "";
   request.filter = kDocumentFilter;
   if (!fileName.empty()) request.folder = std::filesystem::path(fileName).parent_path().string();
+  // Saving offers the document's own name, which the user may keep or type over.
+  if (!open && !fileName.empty())
+    request.initialName = std::filesystem::path(fileName).filename().string();
   request.save = !open;
   request.defaultExtension = kDocumentExtension;
   const std::optional<std::string> chosen =

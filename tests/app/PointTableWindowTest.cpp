@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <memory>
@@ -94,10 +95,19 @@ class PointTableWindowTest : public ::testing::Test {
     Open(path_.string());
   }
   int32_t VertexCount() { return polygon_->GetVertexTable()->GetCount(); }
-  double WorldCoordinate(int32_t index, bool x) {
+  double WorldCoordinate(int32_t index, bool x) { return Coordinate(point_ref::kWorld, index, x); }
+  double Coordinate(uint32_t frame, int32_t index, bool x) {
     double value = 0.0;
-    polygon_->GetNumberProperty(point_ref::Make(point_ref::kWorld, index, x), value, nullptr);
+    polygon_->GetNumberProperty(point_ref::Make(frame, index, x), value, nullptr);
     return value;
+  }
+  // A click on a button of the window, at its left end where its mark is.
+  void ClickButton(HWND dialog, int32_t id) {
+    const HWND button = GetDlgItem(dialog, id);
+    ASSERT_NE(button, nullptr);
+    RECT rect{};
+    GetClientRect(button, &rect);
+    ClickAt(button, POINT{6, (rect.top + rect.bottom) / 2});
   }
   // A press and release of the left button at a point of the window, as the mouse gives them.
   void ClickAt(HWND window, POINT point) {
@@ -382,6 +392,50 @@ TEST_F(PointTableWindowTest, TheEditorShowsTheCellsValueInTheWorldsUnits) {
   ASSERT_NE(x5, std::round(x5)) << "a value with more digits than are shown";
   EXPECT_LE(shown.size(), 16u) << shown;
   EXPECT_NEAR(std::stod(shown), x5, 1e-4 * std::fabs(x5)) << shown;
+}
+
+// Each mode button, clicked, shows its frame: its label names the columns and the cells hold the
+// points in that frame, and a value typed there is taken in that frame.
+TEST_F(PointTableWindowTest, EachModeButtonShowsItsFramesLabelAndValues) {
+  constexpr int32_t kWorldButton = 202, kBodyButton = 203;
+  constexpr int32_t kWorldLabel = 212, kBodyLabel = 213;
+  // The polygon away from the world's origin, so that its own frame is not the world's.
+  polygon_->MoveBy(TVector{1.5, -0.75});
+  Bytes();
+  Open(path_.string());
+  ASSERT_GT(std::fabs(Coordinate(point_ref::kLocal, 1, true) - WorldCoordinate(1, true)), 1e-3)
+      << "the polygon's frame is the world's: the modes would look alike";
+  TDialogWindow* window = OpenWindow();
+  auto* points = dynamic_cast<TPointTableWindow*>(window);
+  ASSERT_NE(points, nullptr);
+  const HWND dialog = window->GetDialogHandle();
+  const HWND list = GetDlgItem(dialog, kTableList);
+  ASSERT_NE(list, nullptr);
+
+  ClickButton(dialog, kBodyButton);
+  EXPECT_EQ(points->GetMode(), 2);
+  EXPECT_EQ(SendMessage(GetDlgItem(dialog, kBodyButton), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendMessage(GetDlgItem(dialog, kWorldButton), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, kBodyLabel)));
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, kWorldLabel)));
+  ClickAt(list, CellPoint(list, 1, 1));
+  const HWND editor = GetDlgItem(list, kCellEditor);
+  ASSERT_EQ(GetFocus(), editor);
+  const double bodyX = Coordinate(point_ref::kLocal, 1, true);
+  EXPECT_NEAR(std::stod(GetWindowTextString(editor)), bodyX, 1e-4 * std::max(1.0, std::fabs(bodyX)));
+  TypeAndReturn("2.5");
+  EXPECT_NEAR(Coordinate(point_ref::kLocal, 1, true), 2.5, 1e-9) << "not taken in the body's frame";
+  const double worldY = WorldCoordinate(1, false);
+
+  // Back to the world: its label and its values again.
+  ClickButton(dialog, kWorldButton);
+  EXPECT_EQ(points->GetMode(), 1);
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, kWorldLabel)));
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, kBodyLabel)));
+  ClickAt(list, CellPoint(list, 1, 2));
+  ASSERT_EQ(GetFocus(), GetDlgItem(list, kCellEditor));
+  EXPECT_NEAR(std::stod(GetWindowTextString(GetDlgItem(list, kCellEditor))), worldY,
+              1e-4 * std::max(1.0, std::fabs(worldY)));
 }
 
 }  // namespace

@@ -138,7 +138,7 @@ TEST_F(DesktopFocus, TipsMenusAndDialogsLeaveTheKeyboardWhereItBelongs) {
 
   // The frame's own keys still work: Ctrl+N makes a new world, which the title names.
   Me().Control("n");
-  EXPECT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Yarrowby - Untitled") != 0; }))
+  EXPECT_TRUE(Me().WaitUntil([] { return Me().UntitledWorldWindow() != 0; }))
       << "Ctrl+N made no new world: " << testing::PrintToString(Me().Titles());
 }
 
@@ -400,7 +400,8 @@ TEST_F(DesktopFocus, AQuestionKeepsTheKeysWhenASentScriptClosesAnotherWindow) {
   ASSERT_TRUE(StartAlone());
   ASSERT_EQ(CommandOutput(ExecuteCommand("YB.ActiveDocument.NewBody \"circle\"")), "acknowledged\n");
   Me().Control("n");
-  ASSERT_TRUE(KeyboardWith("Yarrowby - Untitled"));
+  ASSERT_TRUE(Me().WaitUntil([] { return Person::NamesUntitledWorld(Me().FocusedTitle()); }))
+      << "the keyboard is with \"" << Me().FocusedTitle() << "\", not the new world";
   Me().Control("q");
   ASSERT_TRUE(KeyboardWith("Yarrowby"));
   ASSERT_EQ(CommandOutput(ExecuteCommand(

@@ -1,7 +1,9 @@
 // Dialogs that took no input: the World menu's Other... count dialogs take the number typed and
 // the saved world keeps it; the point table of a polygon with more vertices than it shows takes
 // what is typed into the clicked cell, and after a scroll into the cell clicked then, never into
-// a row the editor stood on before; a curved slot's points are listed and take what is typed; the world's own dialogs keep a value typed into a field when
+// a row the editor stood on before; its Body frame button shows and takes the body's coordinates;
+// a curved slot's points are listed and take what is typed; the world's own dialogs keep a value
+// typed into a field when
 // the next click goes to a radio button or a check box.
 
 #include <algorithm>
@@ -324,6 +326,67 @@ TEST_F(DialogFaults, ThePointTableTakesTheTypedValueIntoTheClickedCellAfterAScro
     EXPECT_NEAR(x, expectedX, 1e-9) << "vertex " << vertex;
     EXPECT_NEAR(y, oldY, 1e-9) << "vertex " << vertex;
   }
+}
+
+// The point table's "Body frame" button once refused the click: the window asked whether it was
+// the active one, which a floating window clicked need not be. Now the button shows the body's
+// frame, its label replacing the world's, and a value typed is taken in that frame.
+TEST_F(DialogFaults, ThePointTablesBodyFrameButtonShowsAndTakesBodyCoordinates) {
+  constexpr char kMoved[] = "moved-polygon.yb";
+  {
+    const ProgramUnits units;
+    TQVDoc document;
+    program_documents::BuildOneClassWorld(document.World(), "TPolygon");
+    TPolygon* polygon = PolygonOf(document);
+    ASSERT_NE(polygon, nullptr);
+    polygon->MoveBy(TVector{1.5, -0.75});
+    // Rows enough for the table's cells to be seen.
+    for (int count = polygon->GetVertexTable()->GetCount(); count < 8;
+         count = polygon->GetVertexTable()->GetCount()) {
+      const double angle = 0.3 * count;
+      polygon->InsertVertex(static_cast<int16_t>(count),
+                            TVector{5.0 + 1.5 * std::cos(angle), 1.5 * std::sin(angle)});
+    }
+    double world = 0.0, body = 0.0;
+    polygon->GetNumberProperty(point_ref::Make(point_ref::kWorld, 1, true), world, nullptr);
+    polygon->GetNumberProperty(point_ref::Make(point_ref::kLocal, 1, true), body, nullptr);
+    ASSERT_GT(std::fabs(world - body), 1e-3) << "the polygon's frame is the world's";
+    document.WriteDocument(Home().Sample(kMoved));
+  }
+  ASSERT_TRUE(Start(kMoved));
+  Me().Control("a");
+  ASSERT_TRUE(Click({"Window", "Point Table"}));
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Points") != 0; }))
+      << "the point table did not open";
+  ASSERT_TRUE(Me().Idle());
+  // The window as its template lays it out: the buttons along the top, the label below them.
+  const WorldDialog points{"", "Points", {200, 196}, {}, {}, {150, 12}, {}};
+  const Box place = Me().Place(Me().WindowTitled("Points"));
+  const double down = (place.height - 18 - 3) / 196.0;
+  const Box label{place.x + 8, place.y + 18 + static_cast<int>(22 * down), place.width - 16,
+                  static_cast<int>(10 * down)};
+  const Picture worldLabel = Me().Grab(label);
+  ASSERT_TRUE(ClickIn(points, points.box));
+  EXPECT_NE(Me().Grab(label), worldLabel) << "the label still names the world's frame";
+
+  const TableSeen table = Table();
+  ASSERT_TRUE(table.Found()) << "no cells seen in the point table";
+  Me().Click(CellMiddleX(table), table.rowTops[0] + table.pitch / 2 - 1);
+  ASSERT_TRUE(Me().Idle());
+  Me().Type("2.5");
+  Me().Key("Return");
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Save());
+  ASSERT_TRUE(Me().Idle());
+
+  const ProgramUnits units;
+  TQVDoc saved;
+  saved.ReadDocument(Home().Sample(kMoved));
+  TPolygon* polygon = PolygonOf(saved);
+  ASSERT_NE(polygon, nullptr);
+  double body = 0.0;
+  polygon->GetNumberProperty(point_ref::Make(point_ref::kLocal, 1, true), body, nullptr);
+  EXPECT_NEAR(body, 2.5, 1e-9) << "the value was not taken in the body's frame";
 }
 
 // Window > Point Table on the cam follower's curved slot lists its control points, and a radius

@@ -93,7 +93,7 @@ TEST_F(Documents, AWorldSavedAsClosedAndReopenedFromTheRecentFilesLooksAsItDid) 
 TEST_F(Documents, CloseClosesTheWindowLastClickedAndLeavesTheOther) {
   ASSERT_TRUE(StartOnSample("pendulum.yb"));
   Me().Control("n");
-  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Yarrowby - Untitled") != 0; }))
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().UntitledWorldWindow() != 0; }))
       << "Ctrl+N made no new world";
   ASSERT_TRUE(Me().Idle());
   // Window > Tile: the two windows side by side, the new one active.
@@ -121,7 +121,7 @@ TEST_F(Documents, CloseClosesTheWindowLastClickedAndLeavesTheOther) {
   EXPECT_LT(darkPixels(pendulum), 20) << "the pendulum's window is still shown";
   EXPECT_EQ(Me().Grab(untitled).Differences(untitledBefore), 0)
       << "the new world's window changed";
-  EXPECT_NE(Me().WindowTitled("Yarrowby - Untitled"), 0u)
+  EXPECT_NE(Me().UntitledWorldWindow(), 0u)
       << "the title does not name the world left open";
 }
 

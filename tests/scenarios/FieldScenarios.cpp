@@ -122,7 +122,7 @@ class Fields : public Scenario {
   void NewWorld() {
     Me().Control("n");
     ASSERT_TRUE(Me().WaitUntil([&] {
-      return Me().WindowTitled("Yarrowby - Untitled") != 0 &&
+      return Me().UntitledWorldWindow() != 0 &&
              Me().Grab(WorldBelowCircle()).Count(IsDark) == 0;
     })) << "no empty new world was shown";
     ASSERT_TRUE(Me().Idle());

@@ -98,7 +98,7 @@ class Furniture : public window_seen::WorldWindowScenario {
   // Ctrl+N: an untitled world in a window of its own.
   ::testing::AssertionResult NewWorld() {
     Me().Control("n");
-    if (!Me().WaitUntil([] { return Me().WindowTitled("Yarrowby - Untitled") != 0; }))
+    if (!Me().WaitUntil([] { return Me().UntitledWorldWindow() != 0; }))
       return ::testing::AssertionFailure() << "no new world was shown";
     return Settle();
   }

@@ -445,6 +445,21 @@ XWindowId Person::WindowTitled(const std::string& title) const {
   return 0;
 }
 
+bool Person::NamesUntitledWorld(const std::string& title) {
+  const std::string untitled = "Yarrowby - Untitled";
+  if (title.compare(0, untitled.size(), untitled) != 0) return false;
+  const std::string number = title.substr(untitled.size());
+  if (number.empty()) return true;
+  return number.size() >= 2 && number[0] == ' ' &&
+         number.find_first_not_of("0123456789", 1) == std::string::npos;
+}
+
+XWindowId Person::UntitledWorldWindow() const {
+  for (const Window window : ShownTopLevels(display_))
+    if (NamesUntitledWorld(TitleOf(display_, window))) return window;
+  return 0;
+}
+
 std::vector<std::string> Person::Titles() const {
   std::vector<std::string> titles;
   for (const Window window : ShownTopLevels(display_)) titles.push_back(TitleOf(display_, window));

@@ -162,6 +162,9 @@ class Person {
   // Top-level windows shown on the screen.
   XWindowId MainWindow() const;  // the frame, titled "Yarrowby..."
   XWindowId WindowTitled(const std::string& title) const;
+  // The main frame while it names an untitled world: "Untitled", or a later one's numbered name.
+  XWindowId UntitledWorldWindow() const;
+  static bool NamesUntitledWorld(const std::string& title);
   std::vector<std::string> Titles() const;
   std::string FocusedTitle() const;
   Box Place(XWindowId window) const;

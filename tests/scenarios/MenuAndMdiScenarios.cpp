@@ -183,7 +183,7 @@ TEST_F(MenuAndMdi, ARestingPointerOpensASubmenuBesideItsItemAndLeftClosesItAlone
   EXPECT_TRUE(Me().WaitUntil([] { return Me().ShownWindows() == 1; }));
 }
 
-TEST_F(MenuAndMdi, MenuTitlesFollowWhatTheirMenusOfferBeforeAnyMenuOpens) {
+TEST_F(MenuAndMdi, MenuTitlesFollowWhatTheirMenusOfferAndNewWorldsAreNumbered) {
   ASSERT_TRUE(Start(""));
   ASSERT_TRUE(StartAlone());
   // The title's letters: grey while its menu has nothing to offer, black once it has.
@@ -191,6 +191,14 @@ TEST_F(MenuAndMdi, MenuTitlesFollowWhatTheirMenusOfferBeforeAnyMenuOpens) {
   Me().Control("n");
   ASSERT_TRUE(Me().Idle());
   EXPECT_TRUE(Me().WaitUntil([&] { return !Greyed("Edit"); })) << "Edit stayed grey";
+  EXPECT_NE(Me().WindowTitled("Yarrowby - Untitled"), 0u) << "the first new world is not Untitled";
+
+  // Two more new worlds: each is named apart from those before it.
+  for (const std::string title : {"Yarrowby - Untitled 2", "Yarrowby - Untitled 3"}) {
+    Me().Control("n");
+    EXPECT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled(title) != 0; }))
+        << "no window titled " << title << ": " << testing::PrintToString(Me().Titles());
+  }
 }
 
 TEST_F(MenuAndMdi, AMeterOfTheSelectedBobIsDrawnAtOnceAndSavedWithTheWorld) {
@@ -227,7 +235,7 @@ TEST_F(MenuAndMdi, AMeterOfTheSelectedBobIsDrawnAtOnceAndSavedWithTheWorld) {
 TEST_F(MenuAndMdi, TheDocumentLastClickedIsClosedAndRunAndTheWindowMenuBringsACoveredOneForward) {
   ASSERT_TRUE(StartOnSample("pendulum.yb"));
   Me().Control("n");
-  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Yarrowby - Untitled") != 0; }))
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().UntitledWorldWindow() != 0; }))
       << "Ctrl+N made no new world";
   ASSERT_TRUE(Me().Idle());
   // Window > Tile: the two windows side by side.
@@ -250,7 +258,7 @@ TEST_F(MenuAndMdi, TheDocumentLastClickedIsClosedAndRunAndTheWindowMenuBringsACo
   Me().Click(untitled.x + 5, untitled.y + 5);
   Me().MoveTo(0, 0);
   ASSERT_TRUE(Me().Idle());
-  ASSERT_NE(Me().WindowTitled("Yarrowby - Untitled"), 0u) << "the new world's window stayed behind";
+  ASSERT_NE(Me().UntitledWorldWindow(), 0u) << "the new world's window stayed behind";
 
   // Ctrl+W closes the window clicked last; the pendulum's comes forward and is the one run.
   Me().Control("w");
@@ -269,7 +277,7 @@ TEST_F(MenuAndMdi, TheDocumentLastClickedIsClosedAndRunAndTheWindowMenuBringsACo
   // A new world covers the pendulum's; Window > 1 pendulum.yb, the first document the menu
   // lists, brings it forward again.
   Me().Control("n");
-  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Yarrowby - Untitled") != 0; }));
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().UntitledWorldWindow() != 0; }));
   ASSERT_TRUE(Me().Idle());
   ASSERT_NE(Me().Grab(pendulum), stopped) << "the new world's window does not cover the pendulum";
   ASSERT_TRUE(ChooseWindow(1));

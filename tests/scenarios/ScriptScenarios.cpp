@@ -41,7 +41,7 @@ TEST_F(Scripts, AMessageBoxOfAScriptIsAnsweredByReturnAndGivesTheKeyboardBack) {
 
   // The program is the keyboard's again: its keys make a new world.
   Me().Control("n");
-  EXPECT_TRUE(Me().WaitUntil([&] { return Me().WindowTitled("Yarrowby - Untitled") != 0; }))
+  EXPECT_TRUE(Me().WaitUntil([&] { return Me().UntitledWorldWindow() != 0; }))
       << "Ctrl+N did nothing after the message box";
   ASSERT_TRUE(Me().Idle());
 }

@@ -126,7 +126,7 @@ class Sketching : public Scenario {
   ::testing::AssertionResult NewWorld() {
     Me().Control("n");
     const bool shown = Me().WaitUntil([&] {
-      return Me().WindowTitled("Yarrowby - Untitled") != 0 &&
+      return Me().UntitledWorldWindow() != 0 &&
              Me().Grab(MiddleOfWorld()).Count(IsDark) == 0;
     });
     if (!shown) return ::testing::AssertionFailure() << "no empty new world was shown";

@@ -276,7 +276,7 @@ TEST_F(SpecialObjects, TheCentreOfMassShowsDuringARunAndIsFiledAsTheSolversFormu
 TEST_F(SpecialObjects, TheCentreOfMassOfANewCircleShowsOverItAndIsNotExportedWhenOff) {
   ASSERT_TRUE(Ready());
   Me().Control("n");
-  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Yarrowby - Untitled") != 0; }));
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().UntitledWorldWindow() != 0; }));
   ASSERT_TRUE(Settle());
   const Box world = World();
   const int middleX = world.x + world.width / 2, middleY = world.y + world.height / 2;

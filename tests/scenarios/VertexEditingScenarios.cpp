@@ -113,7 +113,7 @@ class VertexEditing : public Scenario {
   void SketchQuadrilateral(const std::string& name) {
     Me().Control("n");
     ASSERT_TRUE(Me().WaitUntil([&] {
-      return Me().WindowTitled("Yarrowby - Untitled") != 0 &&
+      return Me().UntitledWorldWindow() != 0 &&
              Me().Grab(Sketchpad()).Count(IsDark) == 0;
     })) << "no empty new world was shown";
     ASSERT_TRUE(Me().Idle());

@@ -49,7 +49,10 @@ int32_t TPointTableWindow::ModeOf(uint32_t tag) const {
 }
 
 void TPointTableWindow::SetMode(int32_t mode) {
-  if (mode < 0 || mode > 2 || IsActivated() == 0) return;
+  // An entry left invalid in the window keeps the columns it was typed for; a valid one is
+  // taken before they change. (Whether the window is the active one does not matter: a click
+  // on a floating window's button need not activate it.)
+  if (mode < 0 || mode > 2 || !ValidateCurrentItem(true)) return;
   mode_ = mode;
   if (TTableItemBase* table = Table()) table->SetEditorKind(kLabelTags[mode]);
   ShowModeLabel();

@@ -31,6 +31,9 @@ namespace {
 
 using program_documents::ReadBytes;
 
+// The file dialog's name field.
+constexpr int kFileNameField = 100;
+
 std::string Sample(const char* name) {
   const char* source = std::getenv("YB_SOURCE_DIR");
   return std::string(source != nullptr ? source : "../..") + "/samples/" + name;
@@ -63,7 +66,8 @@ class DocumentTemplateTest : public ::testing::Test {
                                            : 'Y');
         return true;
       }
-      if (GetOpenFileDialogWindow() != nullptr) {
+      if (const HWND dialog = GetOpenFileDialogWindow(); dialog != nullptr) {
+        offered_.push_back(GetWindowTextString(GetDlgItem(dialog, kFileNameField)));
         const std::string answer = Next();
         for (const char c : answer)
           InjectCharacter(static_cast<uint8_t>(c));
@@ -114,6 +118,7 @@ class DocumentTemplateTest : public ::testing::Test {
   std::string folder_;
   std::vector<std::string> answers_;
   std::vector<std::string> questions_;
+  std::vector<std::string> offered_;  // the name each file dialog offered as it opened
 };
 
 TEST_F(DocumentTemplateTest, FrameworkOpeningAndNewReachTheApplication) {
@@ -188,6 +193,21 @@ TEST_F(DocumentTemplateTest, SavingAnUntitledWorldAsksForANameAndCancelWritesNot
   app_->Commands().DoMenuCommand(30);
   EXPECT_NE(Reported().find("was not saved"), std::string::npos) << Reported();
   EXPECT_EQ(FrontDocument()->Document().Path(), "");
+}
+
+TEST_F(DocumentTemplateTest, NewWorldsAreNumberedAndSavingOneOffersItsTitle) {
+  std::vector<std::string> titles;
+  for (int made = 0; made < 3; ++made) {
+    ASSERT_NE(app_->OnFileNew(), nullptr);
+    titles.push_back(TOwlSubview::CurrentWindow()->GetTitle());
+  }
+  EXPECT_EQ(titles, (std::vector<std::string>{"Untitled", "Untitled 2", "Untitled 3"}));
+  EXPECT_EQ(GetWindowTextString(app_->MainFrame()->m_hWnd), "Yarrowby - Untitled 3");
+  EXPECT_EQ(FrontDocument()->Document().Title(), "Untitled 3");
+
+  answers_ = {""};  // the dialog is cancelled
+  app_->Commands().DoMenuCommand(30);
+  EXPECT_EQ(offered_, (std::vector<std::string>{"Untitled 3.yb"}));
 }
 
 TEST_F(DocumentTemplateTest, ClosingAChangedWorldAsksToSaveItFirst) {
