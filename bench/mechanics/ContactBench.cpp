@@ -304,11 +304,19 @@ RunSettings DefaultsOf(RunMode mode) {
 // YB_CONTACT_LARGE is set: there a frame still takes seconds to minutes.
 enum class Large { No, ForAccurate, ForBoth };
 
+// YB_CONTACT_ENGINES, when set, runs only the engines whose name holds it ("fast", "box2d"):
+// what a profile of one engine's run wants.
+bool EngineWanted(const std::string& name) {
+  const char* wanted = std::getenv("YB_CONTACT_ENGINES");
+  return wanted == nullptr || name.find(wanted) != std::string::npos;
+}
+
 std::vector<Row> RunEngines(const Scene& scene, int frames, const Probe& probe, bool sliding,
                             Large large = Large::No) {
   std::vector<Row> rows;
   for (const RunMode mode : {RunMode::Fast, RunMode::Accurate}) {
     const std::string name = mode == RunMode::Fast ? "ours fast" : "ours accurate";
+    if (!EngineWanted(name)) continue;
     const bool skipped = large == Large::ForBoth || (large == Large::ForAccurate &&
                                                      mode == RunMode::Accurate);
     if (skipped && std::getenv("YB_CONTACT_LARGE") == nullptr) {
@@ -324,13 +332,15 @@ std::vector<Row> RunEngines(const Scene& scene, int frames, const Probe& probe, 
   }
 #ifdef YB_HAVE_BOX2D
   for (int iterations : {8, 40})
-    rows.push_back(Measure("box2d " + std::to_string(iterations) + " it",
+    if (EngineWanted("box2d " + std::to_string(iterations) + " it"))
+      rows.push_back(Measure("box2d " + std::to_string(iterations) + " it",
                            [&] { return std::make_unique<Box2D>(scene, iterations, sliding); },
                            frames, probe));
 #endif
 #ifdef YB_HAVE_CHIPMUNK
   for (int iterations : {10, 50})
-    rows.push_back(Measure("chipmunk " + std::to_string(iterations) + " it",
+    if (EngineWanted("chipmunk " + std::to_string(iterations) + " it"))
+      rows.push_back(Measure("chipmunk " + std::to_string(iterations) + " it",
                            [&] { return std::make_unique<Chipmunk>(scene, iterations, sliding); },
                            frames, probe));
 #endif
@@ -703,6 +713,8 @@ void ContactTable(benchmark::State& state) {
       if (std::string(only) == "farball") FarBallRows();
       if (std::string(only) == "closedform") ClosedFormRows();
       if (std::string(only) == "incline") InclineRows();
+      if (std::string(only) == "bounce") BounceRows();
+      if (std::string(only) == "cradle") CradleRows();
     }
     return;
   }

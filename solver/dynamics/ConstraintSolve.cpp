@@ -59,25 +59,119 @@ void Mechanics::MulJWJt(const std::vector<int>& rows, const Eigen::VectorXd& x,
 
 namespace {
 
+// The plan of CholeskyInPlace that factorises the matrix whole, in its own order: no plan.
+void PlanWhole(std::vector<int>& order, std::vector<int>& first, std::vector<int>& last) {
+  order.clear();
+  first.clear();
+  last.clear();
+}
+
+// The order of the rows of CholeskyInPlace's factor and its envelope, from where the matrix of
+// n rows may have nonzeros (`meets(r, c)`, c < r, for the lower triangle): a pattern's places,
+// the same for every matrix of it (a held row only adds zeros, which the envelope may hold).
+// A row of L is zero before the row's first nonzero (its envelope), and a column is zero below
+// the last row whose envelope reaches it. The rows are taken in the order of the first row each
+// one meets, so that a row that meets only its neighbours lies beside them: a stack's friction
+// rows, which come after all its normal rows, then lie with their own manifold's, and the
+// envelope of a stack or a chain is a narrow band. `order` receives the original row of each row
+// of the factor, `first` where each factor row starts and `last` the last row each factor
+// column reaches. A matrix whose envelope is most of it (an island of a heap) is planned whole.
+template <class Meets>
+void PlanEnvelope(int n, const Meets& meets, std::vector<int>& order, std::vector<int>& first,
+                  std::vector<int>& last) {
+  // A few rows (the impact of a pair) are factorised whole: finding their envelope would cost
+  // more than the zeros it passes over.
+  constexpr int kFewRows = 8;
+  if (n <= kFewRows) {
+    PlanWhole(order, first, last);
+    return;
+  }
+  order.resize(n);
+  first.assign(n, -1);
+  last.resize(n);
+  // The first row each row meets, in the given order.
+  for (int c = 0; c < n; ++c) {
+    if (first[c] < 0) first[c] = c;
+    for (int r = c + 1; r < n; ++r)
+      if (first[r] < 0 && meets(r, c)) first[r] = c;
+  }
+  for (int i = 0; i < n; ++i)
+    order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](int x, int y) { return first[x] < first[y]; });
+  int64_t envelope = 0;
+  for (int r = 0; r < n; ++r) {
+    int f = 0;
+    while (f < r && !meets(std::max(order[r], order[f]), std::min(order[r], order[f])))
+      ++f;
+    first[r] = f;
+    last[r] = r;
+    envelope += r - f;
+  }
+  // The envelope's loops cost more per product than the whole matrix's: they pay only where
+  // they pass over most of it.
+  if (2 * envelope > int64_t{n} * (n - 1) / 2) {
+    PlanWhole(order, first, last);
+    return;
+  }
+  for (int r = 0; r < n; ++r)
+    for (int c = first[r]; c < r; ++c)
+      last[c] = std::max(last[c], r);
+}
+
 // The Cholesky factor L (row by row) of a small symmetric matrix given by its lower triangle,
 // with the reciprocals of its diagonal in place of the diagonal (solves then multiply instead of
 // dividing); false when the matrix is not positive definite. Plain loops: at these sizes the
-// work is a few hundred operations, less than a general routine spends on dispatch.
-bool CholeskyInPlace(const Eigen::MatrixXd& a, std::vector<double>& l, double smallest) {
+// work is a few hundred operations, less than a general routine spends on dispatch. The rows
+// and the envelope are those PlanEnvelope planned for the pattern, or the whole matrix in its
+// own order where `order` is empty.
+bool CholeskyInPlace(const Eigen::MatrixXd& a, std::vector<double>& l,
+                     const std::vector<int>& order, const std::vector<int>& first,
+                     const std::vector<int>& last, double smallest) {
   const int n = static_cast<int>(a.rows());
   l.resize(static_cast<size_t>(n) * n);  // only the lower triangle is written and read
-  for (int j = 0; j < n; ++j) {
-    const double* lj = l.data() + static_cast<size_t>(j) * n;
-    double s = a(j, j);
-    for (int k = 0; k < j; ++k)
-      s -= lj[k] * lj[k];
-    if (!(s > smallest * a(j, j))) return false;
-    const double inverse = 1 / std::sqrt(s);
-    l[static_cast<size_t>(j) * n + j] = inverse;
-    for (int i = j + 1; i < n; ++i) {
-      double* li = l.data() + static_cast<size_t>(i) * n;
-      double t = a(i, j);
+  if (order.empty()) {
+    for (int j = 0; j < n; ++j) {
+      const double* lj = l.data() + static_cast<size_t>(j) * n;
+      double s = a(j, j);
       for (int k = 0; k < j; ++k)
+        s -= lj[k] * lj[k];
+      if (!(s > smallest * a(j, j))) return false;
+      const double inverse = 1 / std::sqrt(s);
+      l[static_cast<size_t>(j) * n + j] = inverse;
+      for (int i = j + 1; i < n; ++i) {
+        double* li = l.data() + static_cast<size_t>(i) * n;
+        double t = a(i, j);
+        for (int k = 0; k < j; ++k)
+          t -= li[k] * lj[k];
+        li[j] = t * inverse;
+      }
+    }
+    return true;
+  }
+  // The matrix in the factor's order, within the envelope, into L's place: each entry is then
+  // brought down in place.
+  for (int r = 0; r < n; ++r) {
+    double* lr = l.data() + static_cast<size_t>(r) * n;
+    const int i = order[r];
+    for (int c = first[r]; c <= r; ++c) {
+      const int j = order[c];
+      lr[c] = i >= j ? a(i, j) : a(j, i);
+    }
+  }
+  for (int j = 0; j < n; ++j) {
+    double* lj = l.data() + static_cast<size_t>(j) * n;
+    const double diagonal = lj[j];
+    double s = diagonal;
+    for (int k = first[j]; k < j; ++k)
+      s -= lj[k] * lj[k];
+    if (!(s > smallest * diagonal)) return false;
+    const double inverse = 1 / std::sqrt(s);
+    lj[j] = inverse;
+    for (int i = j + 1; i <= last[j]; ++i) {
+      double* li = l.data() + static_cast<size_t>(i) * n;
+      if (first[i] > j) continue;
+      double t = li[j];
+      for (int k = std::max(first[i], first[j]); k < j; ++k)
         t -= li[k] * lj[k];
       li[j] = t * inverse;
     }
@@ -85,22 +179,47 @@ bool CholeskyInPlace(const Eigen::MatrixXd& a, std::vector<double>& l, double sm
   return true;
 }
 
-void CholeskySolve(const std::vector<double>& l, int n, const Eigen::VectorXd& b,
-                   Eigen::VectorXd& x) {
-  x = b;
+// Solves with a factor of CholeskyInPlace; b and x may be the same vector.
+void CholeskySolve(const std::vector<double>& l, const std::vector<int>& order,
+                   const std::vector<int>& first, const std::vector<int>& last, int n,
+                   const Eigen::VectorXd& b, Eigen::VectorXd& x, std::vector<double>& work) {
+  if (order.empty()) {
+    x = b;
+    for (int i = 0; i < n; ++i) {
+      const double* li = l.data() + static_cast<size_t>(i) * n;
+      double t = x[i];
+      for (int k = 0; k < i; ++k)
+        t -= li[k] * x[k];
+      x[i] = t * li[i];
+    }
+    for (int i = n - 1; i >= 0; --i) {
+      double t = x[i];
+      for (int k = i + 1; k < n; ++k)
+        t -= l[static_cast<size_t>(k) * n + i] * x[k];
+      x[i] = t * l[static_cast<size_t>(i) * n + i];
+    }
+    return;
+  }
+  work.resize(n);
+  double* y = work.data();
+  for (int r = 0; r < n; ++r)
+    y[r] = b[order[r]];
   for (int i = 0; i < n; ++i) {
     const double* li = l.data() + static_cast<size_t>(i) * n;
-    double t = x[i];
-    for (int k = 0; k < i; ++k)
-      t -= li[k] * x[k];
-    x[i] = t * li[i];
+    double t = y[i];
+    for (int k = first[i]; k < i; ++k)
+      t -= li[k] * y[k];
+    y[i] = t * li[i];
   }
   for (int i = n - 1; i >= 0; --i) {
-    double t = x[i];
-    for (int k = i + 1; k < n; ++k)
-      t -= l[static_cast<size_t>(k) * n + i] * x[k];
-    x[i] = t * l[static_cast<size_t>(i) * n + i];
+    double t = y[i];
+    for (int k = i + 1; k <= last[i]; ++k)
+      if (first[k] <= i) t -= l[static_cast<size_t>(k) * n + i] * y[k];
+    y[i] = t * l[static_cast<size_t>(i) * n + i];
   }
+  x.resize(n);
+  for (int r = 0; r < n; ++r)
+    x[order[r]] = y[r];
 }
 
 }  // namespace
@@ -117,6 +236,9 @@ void Mechanics::FactoriseTiny(const std::vector<int>& rows, const std::vector<ch
   pattern_ = &p;
   p.n = n;
   p.dense = true;
+  // An island's rows come and go with the bodies that land, and planning its envelope at every
+  // factorisation costs more than it passes over: it is factorised whole.
+  PlanWhole(p.denseOrder, p.first, p.last);
   p.regularised = false;
   p.matrix.setZero(n, n);
   p.diagonal.resize(n);
@@ -339,7 +461,7 @@ bool Mechanics::HoldAndCompare(FactorPattern& p, double* values, const std::vect
 // Factorises the pattern's present values; false when a pivot is not above `smallest` times
 // its diagonal.
 bool Mechanics::FactoriseValues(FactorPattern& p, double smallest) {
-  if (p.dense) return CholeskyInPlace(p.matrix, p.factor, smallest);
+  if (p.dense) return CholeskyInPlace(p.matrix, p.factor, p.denseOrder, p.first, p.last, smallest);
   if (!p.ldl.FactoriseLaidOut(p.laidOut.data())) return false;
   if (smallest == 0) return true;
   const double* values = p.laidOut.data();
@@ -426,6 +548,12 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
       p.products[i].slot = places[i].second * n + places[i].first;
     for (int r = 0; r < n; ++r)
       p.diagonal[r] = r * n + r;
+    std::vector<char> meets(static_cast<size_t>(n) * n, 0);
+    for (const auto& [ra, rb] : places)
+      meets[static_cast<size_t>(rb) * n + ra] = 1;
+    PlanEnvelope(
+        n, [&](int r, int c) { return meets[static_cast<size_t>(c) * n + r] != 0; }, p.denseOrder,
+        p.first, p.last);
     GroupProducts(p);
     return;
   }
@@ -541,7 +669,7 @@ bool Mechanics::FactorisePinRows(const std::vector<int>& rows) {
 void Mechanics::SolveFactorised(const Eigen::VectorXd& b, Eigen::VectorXd& x) {
   FactorPattern& p = *pattern_;
   if (p.dense) {
-    CholeskySolve(p.factor, p.n, b, x);
+    CholeskySolve(p.factor, p.denseOrder, p.first, p.last, p.n, b, x, p.work);
     return;
   }
   double* y = p.permuted.data();
@@ -556,8 +684,8 @@ void Mechanics::SolveFactorised(const Eigen::VectorXd& b, Eigen::VectorXd& x) {
 void Mechanics::SolveFactorisedPair(Eigen::VectorXd& a, Eigen::VectorXd& b) {
   FactorPattern& p = *pattern_;
   if (p.dense) {
-    CholeskySolve(p.factor, p.n, a, a);
-    CholeskySolve(p.factor, p.n, b, b);
+    CholeskySolve(p.factor, p.denseOrder, p.first, p.last, p.n, a, a, p.work);
+    CholeskySolve(p.factor, p.denseOrder, p.first, p.last, p.n, b, b, p.work);
     return;
   }
   pairWork_.resize(2 * p.n);

@@ -740,6 +740,11 @@ class Mechanics {
     bool dense = false;
     Eigen::MatrixXd matrix;             // dense: the lower triangle
     std::vector<double> factor;         // dense: its Cholesky factor, row by row
+    // dense: the original row of each row of the factor, where each factor row starts and the
+    // last row each factor column reaches (all empty where it is factorised whole), and a
+    // buffer of the solves
+    std::vector<int> denseOrder, first, last;
+    std::vector<double> work;
     std::vector<double> laidOut;        // sparse: the matrix laid out as `ldl` reads it
     std::vector<int> order;             // sparse: the place of each row in the ordering
     Eigen::SparseMatrix<double> upper;  // sparse: the reordered upper triangle

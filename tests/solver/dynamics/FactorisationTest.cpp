@@ -44,6 +44,39 @@ std::vector<Case> Cases() {
     m.AddField(MakeLineGravity({bob, wheel}, scenes::kGravity));
     cases.push_back({"rope and limited motor", m});
   }
+  {
+    // Eight boxes stacked on a floor with friction, pushed sideways at the top: every
+    // manifold's friction row carries load, and the rows of a stack (normal rows first, then
+    // the friction rows) meet only their neighbours'.
+    Model m;
+    Body floor;
+    floor.anchored = 1;
+    floor.y = -0.5;
+    floor.shape.kind = Shape::Kind::Rectangle;
+    floor.shape.w = 20;
+    floor.shape.h = 1;
+    floor.staticFriction = floor.kineticFriction = 0.6;
+    m.AddBody(floor);
+    std::vector<int> boxes;
+    for (int k = 0; k < 8; ++k) {
+      Body box = floor;
+      box.anchored = 0;
+      box.x = 0.01 * k;
+      box.y = 0.25 + 0.5 * k;
+      box.mass = 1;
+      box.moment = (0.25 + 0.25) / 12;
+      box.shape.w = box.shape.h = 0.5;
+      boxes.push_back(m.AddBody(box));
+    }
+    m.AddField(MakeLineGravity(boxes, scenes::kGravity));
+    const int top = m.AddPoint(boxes.back(), 0, 0.25);
+    m.AddConstraint(MakeForce(top, 0.5, 0.0));
+    CollisionGroup all;
+    all.mode = 1;
+    all.includes = false;
+    m.collisionGroups.push_back(all);
+    cases.push_back({"pushed stack of boxes", m});
+  }
   return cases;
 }
 
