@@ -190,7 +190,8 @@ void TOutput::DrawKindButton(const MacRect& button) {
       for (int16_t bar = 0; bar < 3; ++bar) {
         const int16_t barLeft = static_cast<int16_t>(left + bar * step);
         const int16_t barTop = static_cast<int16_t>(bottom - (bottom - top) * (bar + 1) / 3);
-        PortPaintRect(MacRect(barLeft, barTop, static_cast<int16_t>(barLeft + step - 1), bottom));
+        FillSolid(MacRect(barLeft, barTop, static_cast<int16_t>(barLeft + step - 1), bottom),
+                  RGB16Color{});
       }
       break;
     }

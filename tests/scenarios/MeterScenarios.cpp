@@ -127,6 +127,12 @@ TEST_F(Meters, APositionMetersColumnButtonsNameTheirColumns) {
   const Picture graph = Me().Grab(kind);
   EXPECT_GT(graph.Count(IsInk), 4) << "the graph's kind button is blank";
   EXPECT_NE(graph, digital) << "the kind button shows the same picture for a graph";
+  // A second click makes it a bar meter: its bars inside the button.
+  Me().Click(kind.x + kind.width / 2, kind.y + kind.height / 2);
+  ASSERT_TRUE(Me().Idle());
+  const Box inside{kind.x + 2, kind.y + 2, 12, 8};
+  EXPECT_GT(Me().Grab(inside).Count(IsInk), 12) << "the bar meter's kind button shows no bars";
+  EXPECT_NE(Me().Grab(kind), graph) << "the kind button shows the same picture for bars";
 }
 
 // Edit > Select All (Ctrl+A) takes a meter with the world's objects: Delete clears it too.
