@@ -84,9 +84,10 @@ void DrawPicture(HDC dc, UINT format, int32_t width, int32_t height) {
       const TClipboardView::DeviceMetrics device{GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES),
                                                  GetDeviceCaps(dc, HORZSIZE), GetDeviceCaps(dc, VERTSIZE)};
       const SIZE extent = TClipboardView::PictureViewport(picture->xExt, picture->yExt, width, height, device);
-      // Records that set no window extent of their own (as the world's copied pictures, drawn
-      // in view pixels) span the picture's extent, as everywhere else the program plays one;
-      // without it they would be scaled from single units and land far outside the view.
+      // Records that set no window extent of their own span the picture's extent, as
+      // everywhere else the program plays one; without it they would be scaled from single
+      // units and land far outside the view. A picture that sets its window (the world's copied
+      // pictures do) replaces this one as it plays.
       if (picture->xExt != 0 && picture->yExt != 0)
         SetWindowExtEx(dc, std::abs(picture->xExt), std::abs(picture->yExt), nullptr);
       SetViewportExtEx(dc, extent.cx, extent.cy, nullptr);

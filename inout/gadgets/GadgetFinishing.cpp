@@ -7,6 +7,7 @@
 
 #include "bodies/Body.h"
 #include "bodies/points/Point.h"
+#include "core/NumberText.h"
 #include "constraints/Constraint.h"
 #include "inout/inputs/Input.h"
 #include "inout/meters/Output.h"
@@ -78,6 +79,30 @@ bool AttachTo(TLink* target, int16_t command, const Str255& firstName, const Str
   return false;
 }
 
+// Whether the name is nothing but the placeholder of the object the input is made for.
+bool NamesOnlyItsTarget(const TInput& input) {
+  const Str255& name = input.GetName();
+  return name.Length() == 1 && *name.CharAt(1) == '%';
+}
+
+// An input named only after its target also says what it drives: the target's name, then the
+// property the command binds as the command's menu item names it ("Spring 3 spring constant"),
+// the way a meter reads "Bob position". A command without a name leaves the name as it is.
+void NameAfterProperty(TInput& input, int16_t command) {
+  Str255 property;
+  GetCommandName(command, property);
+  std::string drives(reinterpret_cast<const char*>(property.CharAt(1)),
+                     static_cast<size_t>(property.Length()));
+  if (drives.empty()) return;
+  drives[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(drives[0])));
+  const Str255& name = input.GetName();
+  std::string text(reinterpret_cast<const char*>(name.CharAt(1)),
+                   static_cast<size_t>(name.Length()));
+  text = text.empty() ? drives : text + " " + drives;
+  if (text.size() > 255) text.resize(255);
+  input.SetName(Str255(text.c_str()));
+}
+
 // Room beside the name in a framed meter's title strip.
 constexpr int16_t kMeterTitleRoom = 31;
 
@@ -104,14 +129,18 @@ bool FinishInputControls(int16_t command, TInput& first, TInput* second, TLink* 
   const Str255 secondName = second != nullptr ? InputFormulaName(*second) : Str255();
   double firstValue = first.GetValue();
   double secondValue = second != nullptr ? second->GetValue() : 0.0;
+  const bool firstNamedForTarget = NamesOnlyItsTarget(first);
   first.ExpandNamePlaceholders(target, nullptr);
+  if (firstNamedForTarget) NameAfterProperty(first, command);
   double firstMinimum = 0.0;
   double firstMaximum = 0.0;
   first.GetMinMax(firstMinimum, firstMaximum);
   double secondMinimum = 0.0;
   double secondMaximum = 0.0;
   if (second != nullptr) {
+    const bool secondNamedForTarget = NamesOnlyItsTarget(*second);
     second->ExpandNamePlaceholders(target, nullptr);
+    if (secondNamedForTarget) NameAfterProperty(*second, command);
     second->GetMinMax(secondMinimum, secondMaximum);
   }
   const bool taken = AttachTo(target, command, firstName, secondName, firstValue, secondValue,

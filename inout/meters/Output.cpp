@@ -464,7 +464,11 @@ bool TOutput::HitsControl(MacPoint where) {
 void TOutput::TrackMouse(MacPoint where) {
   MacRect button;
   if (!PressedRect(button)) return;
-  heldDown_ = RectContains(button, where);
+  const bool inside = RectContains(button, where);
+  if (inside == heldDown_) return;
+  heldDown_ = inside;
+  // The button shows whether a release there would press it.
+  InvalidateArea(button);
 }
 
 void TOutput::ReleaseMouse() {

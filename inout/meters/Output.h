@@ -303,6 +303,7 @@ class TOutput : public TInOutput, public TFrameParticipant {
   // A marker at each shown column's point of the frame shown, where it lies inside the plot.
   void DrawCurrentMarkers();
   void DrawFurniture();
+  void DrawKindButton(const MacRect& button);
   void DrawColumnButton(int32_t i, const MacRect& button);
   // The height a framed meter needs for its kind and column buttons.
   int16_t ButtonsHeight() const;

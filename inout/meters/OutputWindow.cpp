@@ -154,14 +154,61 @@ TOutput::FrameWalk TOutput::WorldFrameWalk() {
 void TOutput::DrawFurniture() {
   SetPortForeColor(RGB16Color{});
   PortFrameRect(GetBounds());
-  PortFrameRect(GetKindButtonRect());
   SelectSystemFont();
+  DrawKindButton(GetKindButtonRect());
   for (int32_t i = 2; i <= GetColumnCount(); ++i) {
     MacRect button;
     if (GetColumnButtonRect(i, button)) DrawColumnButton(i, button);
   }
   SetPortFont(&GetFont());
   SetPortForeColor(RGB16Color{});
+}
+
+void TOutput::DrawKindButton(const MacRect& button) {
+  FillSolid(button, kPaper);
+  SetPortForeColor(RGB16Color{});
+  PortFrameRect(button);
+  MacRect inside = button;
+  MacRectInset(inside, 1, 1);
+  const ClipScope clip(inside);
+  // A small picture of what the meter shows now: digits, bars or a curve over its axes.
+  const int16_t left = static_cast<int16_t>(inside.left + 3);
+  const int16_t right = static_cast<int16_t>(inside.right - 3);
+  const int16_t top = static_cast<int16_t>(inside.top + 2);
+  const int16_t bottom = static_cast<int16_t>(inside.bottom - 2);
+  switch (kind_) {
+    case MeterKind::kDigital: {
+      const Str255 digits("12");
+      PortMoveTo(static_cast<int16_t>((button.left + button.right - PortStringWidth(digits)) / 2),
+                 static_cast<int16_t>(button.bottom - kButtonTextDrop));
+      PortDrawPString(digits);
+      break;
+    }
+    case MeterKind::kBar: {
+      // Three bars of rising height.
+      const int16_t step = static_cast<int16_t>((right - left) / 3);
+      for (int16_t bar = 0; bar < 3; ++bar) {
+        const int16_t barLeft = static_cast<int16_t>(left + bar * step);
+        const int16_t barTop = static_cast<int16_t>(bottom - (bottom - top) * (bar + 1) / 3);
+        FillSolid(MacRect(barLeft, barTop, static_cast<int16_t>(barLeft + step - 1), bottom),
+                  RGB16Color{});
+      }
+      break;
+    }
+    case MeterKind::kGraph: {
+      PortMoveTo(left, top);
+      PortLineTo(0, bottom - 1 - top);
+      PortLineTo(right - left, 0);
+      const int16_t third = static_cast<int16_t>((right - left) / 3);
+      PortMoveTo(static_cast<int16_t>(left + 1), static_cast<int16_t>(bottom - 3));
+      PortLineTo(third, -(bottom - top - 4));
+      PortLineTo(third, (bottom - top) / 2);
+      PortLineTo(right - left - 1 - 2 * third, -(bottom - top) / 2);
+      break;
+    }
+  }
+  // Pressed in while the press stays on it.
+  if (pressed_ == 1 && heldDown_) PortInvertRect(inside);
 }
 
 void TOutput::DrawColumnButton(int32_t i, const MacRect& button) {

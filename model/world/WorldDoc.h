@@ -148,8 +148,8 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   // True while a recorded frame is shown (showing a frame sets it, a reset clears it).
   bool ShowsRecordedFrame();
   // A reset leaves frame 0 in place but forgets that it was shown: meters go back to their
-  // placeholders until the next frame is shown.
-  void ForgetFrameShown() { frameShown_ = 0; }
+  // placeholders until the next frame is shown, and the views are drawn again to show them.
+  void ForgetFrameShown();
 
   // Tells a change to the objects that match it (WorldMatching.cpp): first every object of the
   // world that either test accepts, then, of the objects linked to each world object, those the

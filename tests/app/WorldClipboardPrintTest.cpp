@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "app/services/ClipboardView.h"
 #include "bodies/BodyTags.h"
 #include "bodies/Polygon.h"
 #include "bodies/Table.h"
@@ -150,6 +151,7 @@ class WorldClipboardPrintTest : public SketchFixture {
     HDC dc = nullptr;
     HBITMAP bitmap = nullptr;
     HGDIOBJ old = nullptr;
+    SIZE size{};
     ~Played() {
       SelectObject(dc, old);
       DeleteObject(bitmap);
@@ -168,7 +170,31 @@ class WorldClipboardPrintTest : public SketchFixture {
     played.bitmap = CreateBitmap(client.right, client.bottom, 1, 32, nullptr);
     played.old = SelectObject(played.dc, played.bitmap);
     PatBlt(played.dc, 0, 0, client.right, client.bottom, WHITENESS);
+    // As the clipboard viewer plays a scaled picture: its extents give the viewport (the window
+    // first spans them, so that an isotropic mapping keeps the viewport it is given), and its
+    // records set the window.
+    SetMapMode(played.dc, picture.mm);
+    SetWindowExtEx(played.dc, picture.xExt, picture.yExt, nullptr);
+    const TClipboardView::DeviceMetrics device{
+        GetDeviceCaps(played.dc, HORZRES), GetDeviceCaps(played.dc, VERTRES),
+        GetDeviceCaps(played.dc, HORZSIZE), GetDeviceCaps(played.dc, VERTSIZE)};
+    played.size = TClipboardView::PictureViewport(picture.xExt, picture.yExt, client.right,
+                                                  client.bottom, device);
+    SetViewportExtEx(played.dc, played.size.cx, played.size.cy, nullptr);
     ASSERT_TRUE(PlayMetaFile(played.dc, picture.hMF));
+    SetMapMode(played.dc, MM_TEXT);
+  }
+  // The bounds of the pixels of one colour in the played picture: left, top, right, bottom.
+  static RECT BoundsOf(const Played& played, COLORREF colour) {
+    RECT bounds{INT32_MAX, INT32_MAX, -1, -1};
+    for (int32_t y = 0; y < played.size.cy + 4; ++y) {
+      for (int32_t x = 0; x < played.size.cx + 4; ++x) {
+        if (GetPixel(played.dc, x, y) != colour) continue;
+        bounds = RECT{std::min<LONG>(bounds.left, x), std::min<LONG>(bounds.top, y),
+                      std::max<LONG>(bounds.right, x + 1), std::max<LONG>(bounds.bottom, y + 1)};
+      }
+    }
+    return bounds;
   }
 
   std::filesystem::path folder_;
@@ -200,14 +226,27 @@ TEST_F(WorldClipboardPrintTest, BandCopyPasteUndoAndPrintToPdf) {
     PlayClipboardPicture(played, picture);
     if (HasFatalFailure()) return;
     EXPECT_EQ(picture.mm, MM_ISOTROPIC);
-    // The picture's extents hold both boxes at any angle: 0.6 m is 30 pixels across.
-    EXPECT_GE(picture.xExt, right.h - left.h + 30);
-    EXPECT_LE(picture.xExt, right.h - left.h + 50);
-    EXPECT_GE(picture.yExt, 30);
-    EXPECT_LE(picture.yExt, 50);
-    EXPECT_EQ(GetPixel(played.dc, left.h, left.v), kRed);
-    EXPECT_EQ(GetPixel(played.dc, right.h, right.v), kBlue);
-    EXPECT_EQ(GetPixel(played.dc, between.h, between.v), kWhite);
+    // The picture is as large as the boxes on the screen: its extents, hundredths of a
+    // millimetre, show as the pixels that hold both boxes at any angle (0.6 m is 30 pixels).
+    EXPECT_GE(played.size.cx, right.h - left.h + 30);
+    EXPECT_LE(played.size.cx, right.h - left.h + 50);
+    EXPECT_GE(played.size.cy, 30);
+    EXPECT_LE(played.size.cy, 50);
+    // Played at that size from its top left corner, the boxes stand as far apart as on the
+    // screen, each its own size, with nothing between them.
+    const RECT red = BoundsOf(played, kRed);
+    const RECT blue = BoundsOf(played, kBlue);
+    ASSERT_LT(red.left, red.right) << "no red box in the picture";
+    ASSERT_LT(blue.left, blue.right) << "no blue box in the picture";
+    EXPECT_NEAR(red.right - red.left, 30, 2);
+    EXPECT_NEAR(blue.bottom - blue.top, 30, 2);
+    EXPECT_NEAR(blue.left - red.left, right.h - left.h, 1);
+    EXPECT_NEAR(red.top, blue.top, 1);
+    // The rectangle copied holds each box turned any way: a few pixels more than the box.
+    EXPECT_LE(red.left, 10) << "the picture does not start at its top left corner";
+    EXPECT_LE(red.top, 10) << "the picture does not start at its top left corner";
+    EXPECT_EQ(GetPixel(played.dc, (red.right + blue.left) / 2, (red.top + red.bottom) / 2),
+              kWhite);
   }
 
   // Paste places two more boxes; undo takes them away again.

@@ -137,17 +137,27 @@ TEST_F(Application, ShowClipboardShowsThePictureOfWhatWasCopied) {
   ASSERT_TRUE(
       Me().WaitUntil([] { return Me().WindowTitled("Yarrowby - four-bar-linkage.yb") != 0; }));
   ASSERT_TRUE(Me().Idle());
+  // The clipboard window fills the frame's workspace, as the world's window does: inside it,
+  // right of the palettes and below its caption.
+  const Box frame = Frame();
+  const Box client{frame.x + 60, frame.y + 96, frame.width - 70, frame.height - 140};
+  // The world's linkage, clear of its window's scroll bars.
+  const Box world{client.x, client.y, client.width - 40, client.height - 40};
+  const Box linkage = Me().Grab(world).BoundsOf(IsInk);
+  ASSERT_GT(linkage.width, 100) << "the linkage does not show";
   Me().Control("a");
   ASSERT_TRUE(Me().Idle());
   Me().Control("c");
   ASSERT_TRUE(Me().Idle());
   ASSERT_TRUE(Click({"Window", "Show Clipboard"}));
   ASSERT_TRUE(Me().Idle());
-  // The clipboard window fills the frame's workspace: inside it, right of the palettes and
-  // below its caption.
-  const Box frame = Frame();
-  const Box client{frame.x + 60, frame.y + 96, frame.width - 70, frame.height - 140};
-  EXPECT_GT(Me().Grab(client).Count(IsInk), 5) << "the clipboard window is blank";
+  const Picture shown = Me().Grab(client);
+  EXPECT_GT(shown.Count(IsInk), 5) << "the clipboard window is blank";
+  // The picture is the linkage at the size it has in the world's window.
+  const Box picture = shown.BoundsOf(IsInk);
+  EXPECT_NEAR(picture.width, linkage.width, linkage.width / 20 + 2) << "the picture is not to scale";
+  EXPECT_NEAR(picture.height, linkage.height, linkage.height / 20 + 2)
+      << "the picture is not to scale";
 }
 
 }  // namespace

@@ -121,7 +121,7 @@ class ConstraintInputs : public SampleScenario {
     EXPECT_TRUE(Click({"Input", item}, {.objectMenu = objectMenu}));
     EXPECT_TRUE(Me().Idle());
     EXPECT_EQ(Me().ShownWindows(), 1) << "the menu stayed open: its item is greyed";
-    return ChangedBox(empty, Me().Grab(area));
+    return SliderTrack(empty, Me().Grab(area));
   }
   ::testing::AssertionResult Save() {
     Me().Control("s");

@@ -132,6 +132,30 @@ Box ChangedBox(const Picture& before, const Picture& after) {
   return {before.box.x + left, before.box.y + top, right - left + 1, bottom - top + 1};
 }
 
+Box SliderTrack(const Picture& before, const Picture& after) {
+  int longest = 0, start = 0, top = -1, bottom = -1;
+  for (int y = 0; y < before.box.height; ++y) {
+    for (int x = 0; x < before.box.width;) {
+      if (before.At(x, y) == after.At(x, y)) {
+        ++x;
+        continue;
+      }
+      const int from = x;
+      while (x < before.box.width && before.At(x, y) != after.At(x, y)) ++x;
+      const int run = x - from;
+      if (run > longest) {
+        longest = run;
+        start = from;
+        top = bottom = y;
+      } else if (run == longest && from == start) {
+        bottom = y;
+      }
+    }
+  }
+  if (longest == 0) return {};
+  return {before.box.x + start, before.box.y + top, longest, bottom - top + 1};
+}
+
 int Picture::Differences(const Picture& other) const {
   if (other.pixels.size() != pixels.size()) return static_cast<int>(pixels.size());
   int count = 0;

@@ -57,6 +57,12 @@ bool IsInk(uint32_t pixel);
 // coordinates; empty when they are alike.
 Box ChangedBox(const Picture& before, const Picture& after);
 
+// The track of a horizontal slider that appeared between two pictures of one place, in screen
+// coordinates, without its name above it or its value beside it: the longest run of changed
+// pixels in a row (the track's framed edge), from the first to the last row where a run as long
+// starts at the same place. Empty when nothing changed.
+Box SliderTrack(const Picture& before, const Picture& after);
+
 // A virtual X server of its own (the server picks a free display number, so parallel runs never
 // share one), without a window manager, and a connection to it.
 class VirtualDesktop {

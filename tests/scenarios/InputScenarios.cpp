@@ -81,7 +81,7 @@ class Inputs : public Scenario {
     EXPECT_TRUE(Me().Idle());
     EXPECT_TRUE(Choose({"Input", item}, {.objectMenu = inputMenu}));
     EXPECT_EQ(Me().ShownWindows(), 1) << "the menu stayed open: its item is greyed";
-    return ChangedBox(empty, Me().Grab(empty.box));
+    return SliderTrack(empty, Me().Grab(empty.box));
   }
   // Drags the slider's thumb from one end of its track to the other.
   void DragThumb(const Box& slider, bool fromRight) {

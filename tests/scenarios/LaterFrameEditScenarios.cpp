@@ -122,7 +122,7 @@ TEST_F(LaterFrameEdits, AThumbDraggedDuringTheRunGoesToTheRunAndResetShowsTheOpe
   ASSERT_TRUE(Click({"Input", "Rest length"}, {.objectMenu = "InSpringMenu"}));
   Me().MoveTo(0, 0);
   ASSERT_TRUE(Me().Idle());
-  const Box slider = ChangedBox(empty, Me().Grab(area));
+  const Box slider = SliderTrack(empty, Me().Grab(area));
   ASSERT_GE(slider.width, 40) << "no slider appeared at the top left of the world";
   ASSERT_TRUE(Deselect());
   const Picture opening = Me().Grab(View());

@@ -89,6 +89,14 @@ TEST_F(MeterPlaceholder, ANewMeterShowsItsPlaceholderUntilARunShowsAFrame) {
   const Picture run = Me().Grab(meter);
   EXPECT_EQ(InkedLines(run), 3);
   EXPECT_GE(TallestInkInValues(run), 5) << "no digits appeared after the run";
+
+  // Reset (Ctrl+T) goes back to the start with no frame of a new run shown: the placeholder
+  // again, as drawn before the run.
+  Me().Control("t");
+  ASSERT_TRUE(Me().Idle());
+  const Picture reset = Me().Grab(meter);
+  EXPECT_LE(TallestInkInValues(reset), 2) << "the reset meter still shows digits";
+  EXPECT_EQ(reset.Differences(placed), 0) << "the reset meter does not show its placeholder";
 }
 
 }  // namespace

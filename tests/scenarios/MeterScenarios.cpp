@@ -117,6 +117,22 @@ TEST_F(Meters, APositionMetersColumnButtonsNameTheirColumns) {
     const Box inside{meter.x + 4, meter.y + 20 + button * 16, 15, 12};
     EXPECT_GT(Me().Grab(inside).Count(IsInk), 0) << "column button " << button + 1 << " is blank";
   }
+  // The kind button pictures what the meter shows, and a click on it, which makes the meter a
+  // graph, changes the picture.
+  const Box kind{meter.x + 3, meter.y + 3, 20, 12};
+  const Picture digital = Me().Grab(kind);
+  EXPECT_GT(digital.Count(IsInk), 4) << "the kind button is blank";
+  Me().Click(kind.x + kind.width / 2, kind.y + kind.height / 2);
+  ASSERT_TRUE(Me().Idle());
+  const Picture graph = Me().Grab(kind);
+  EXPECT_GT(graph.Count(IsInk), 4) << "the graph's kind button is blank";
+  EXPECT_NE(graph, digital) << "the kind button shows the same picture for a graph";
+  // A second click makes it a bar meter: its bars inside the button.
+  Me().Click(kind.x + kind.width / 2, kind.y + kind.height / 2);
+  ASSERT_TRUE(Me().Idle());
+  const Box inside{kind.x + 2, kind.y + 2, 12, 8};
+  EXPECT_GT(Me().Grab(inside).Count(IsInk), 12) << "the bar meter's kind button shows no bars";
+  EXPECT_NE(Me().Grab(kind), graph) << "the kind button shows the same picture for bars";
 }
 
 // Edit > Select All (Ctrl+A) takes a meter with the world's objects: Delete clears it too.
@@ -151,7 +167,7 @@ TEST_F(Meters, ASliderOnTheSpringConstantSetsTheConstantWhenItsThumbIsDragged) {
   const Picture empty = Me().Grab(area);
   ASSERT_TRUE(Choose({"Input", "Spring constant"}, {.objectMenu = "InSpringMenu"}));
   ASSERT_EQ(Me().ShownWindows(), 1) << "the menu stayed open: its item is greyed";
-  const Box slider = ChangedBox(empty, Me().Grab(area));
+  const Box slider = SliderTrack(empty, Me().Grab(area));
   ASSERT_GE(slider.width, 40) << "no slider appeared at the top left of the world";
 
   // The slider starts at the constant, 100 N/m, the top of its range: its thumb ends the track.

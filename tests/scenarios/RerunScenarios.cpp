@@ -202,7 +202,7 @@ TEST_F(Rerun, AReopenedWorldWhoseSliderMovedAtTheStartRunsWithTheNewConstant) {
   const Box area = GadgetArea();
   const Picture empty = Me().Grab(area);
   ASSERT_TRUE(Choose({"Input", "Spring constant"}, {.objectMenu = "InSpringMenu"}));
-  const Box slider = ChangedBox(empty, Me().Grab(area));
+  const Box slider = SliderTrack(empty, Me().Grab(area));
   ASSERT_GE(slider.width, 40) << "no slider appeared at the top left of the world";
   ASSERT_NO_FATAL_FAILURE(MeterTheBox());
   // A run of a whole swing is saved with the world.

@@ -419,7 +419,7 @@ TEST_F(Sketching, ASelectedSlidersCornerStretchesItAndUndoGivesBackItsSize) {
   const Picture empty = Me().Grab(area);
   ASSERT_TRUE(Choose({"Input", "Spring constant"}, {.objectMenu = "InSpringMenu"}));
   const Picture placed = Me().Grab(area);
-  const Box slider = ChangedBox(empty, placed);
+  const Box slider = SliderTrack(empty, placed);
   ASSERT_GE(slider.width, 40) << "no slider appeared at the top left of the world";
 
   // Its frame reaches five pixels beyond what it draws. A band from the empty space below and

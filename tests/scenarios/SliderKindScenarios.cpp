@@ -111,9 +111,28 @@ TEST_F(SliderKinds, ASliderBecomesATextBoxAButtonAndATableFromItsOwnMenu) {
   const Picture empty = Me().Grab(area);
   Me().Click(frame.x + (kAnchorX + kBoxX) / 2, frame.y + kObjectsY);
   ASSERT_TRUE(Me().Idle());
+  // The area and the room right of it, with the spring selected.
+  const Box wide{area.x, area.y, area.width + 100, area.height};
+  const Picture selected = Me().Grab(wide);
   ASSERT_TRUE(Choose({"Input", "Spring constant"}, {.objectMenu = "InSpringMenu"}));
-  const Box slider = ChangedBox(empty, Me().Grab(area));
+  const Box slider = SliderTrack(empty, Me().Grab(area));
   ASSERT_GE(slider.width, 40) << "no slider appeared at the top left of the world";
+  // Its name stands above its track, and its value beside the track: ink that was not there.
+  const Picture placed = Me().Grab(wide);
+  const auto newInk = [&](const Box& box) {
+    int count = 0;
+    for (int y = std::max(box.y, wide.y); y < std::min(box.Bottom(), wide.Bottom()); ++y) {
+      for (int x = std::max(box.x, wide.x); x < std::min(box.Right(), wide.Right()); ++x) {
+        const int h = x - wide.x, v = y - wide.y;
+        count += IsInk(placed.At(h, v)) && !IsInk(selected.At(h, v));
+      }
+    }
+    return count;
+  };
+  EXPECT_GT(newInk({slider.x, area.y, slider.width, slider.y - 5 - area.y}), 4)
+      << "no name above the slider";
+  EXPECT_GT(newInk({slider.Right() + 5, slider.y - 4, 40, slider.height + 8}), 4)
+      << "no value beside the slider's track";
   const int y = slider.y + slider.height / 2;
   // The margin left of the track: a press there takes the slider rather than its thumb.
   Me().Click(slider.x - 2, y);
@@ -159,10 +178,14 @@ TEST_F(SliderKinds, ASliderBecomesATextBoxAButtonAndATableFromItsOwnMenu) {
   ASSERT_TRUE(Choose({"Input", "Button"}, {.objectMenu = "OutInputMenu"}));
   const Picture asButton = Me().Grab(area);
   EXPECT_NE(asButton, typed) << "the text box still shows as it was";
-  // A button's name stands in its middle: the typing ends with the kind, and nothing of the
-  // typed number is left at the left of the face.
-  const Box left{slider.x + 4, slider.y + 3, slider.width / 3, slider.height - 5};
-  EXPECT_EQ(Me().Grab(left).Count(IsDark), 0) << "the typing went on over the button";
+  // The typing ends with the kind: the world drawn afresh shows the button as it stood, with
+  // nothing of the typed number over it, and a key typed now changes nothing.
+  ASSERT_TRUE(Click({"World", "Redraw the World"}));
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_EQ(Me().Grab(area).Differences(asButton), 0) << "the typed number was left on the button";
+  Me().Type("7");
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_EQ(Me().Grab(area).Differences(asButton), 0) << "the typing went on over the button";
   // The button is lower than the box was: the box's bottom edge is gone with it.
   const Box below{slider.x + 2, slider.y + slider.height + 6, slider.width / 3, 6};
   EXPECT_EQ(Me().Grab(below).Count(IsDark), 0) << "the text box's outline stayed under the button";
@@ -220,7 +243,7 @@ TEST_F(SliderKinds, AnUndoneThumbDragShowsTheSliderAsBefore) {
   Me().Click(frame.x + kBoxX - 10, frame.y + kObjectsY + 9);
   ASSERT_TRUE(Me().Idle());
   ASSERT_TRUE(Choose({"Input", "Width"}, {.objectMenu = "InRectangleMenu"}));
-  const Box slider = ChangedBox(empty, Me().Grab(area));
+  const Box slider = SliderTrack(empty, Me().Grab(area));
   ASSERT_GE(slider.width, 40) << "no slider appeared at the top left of the world";
   const Picture before = Me().Grab(area);
 

@@ -106,6 +106,13 @@ void AddGear(Template& entry, std::initializer_list<TVector> places) {
 void AddSlider(Template& entry) {
   TInput& slider = Own<TInput>(entry);
   slider.SetName("%");
+  // Its name above it and its value as text beside its track, so that the user sees what it
+  // drives and at what value without opening it.
+  slider.SetShowName(true);
+  slider.SetShowText(true);
+  // The name is drawn in the slider's colour, white until set: black, so that it shows on the
+  // world's white.
+  slider.SetColourProperty(MakeTag("colr"), RGB16Color{0, 0, 0});
   slider.MoveBy(MacPoint(20, 20));
   slider.ResizeFromCorner(kCornerBottomRight, MacPoint(128, 20));
 }

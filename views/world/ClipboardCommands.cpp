@@ -20,6 +20,8 @@
 #include "model/world/WorldEditCheck.h"
 #include "model/world/WorldExports.h"
 #include "platform/mfc/CWaitCursor.h"
+#include "platform/win32/Dc.h"
+#include "platform/win32/Metafile.h"
 #include "simulation/UnitHandler.h"
 #include "views/world/MainWorldView.h"
 #include "views/world/ScrapViews.h"
@@ -153,6 +155,35 @@ std::unique_ptr<TPictureScrapView> TCutCopyCommand::BuildScrap() const {
   return scrap;
 }
 
+namespace {
+
+// Pixels of the screen as hundredths of a millimetre, rounded up so that a reader converting
+// back at the same resolution gets every pixel.
+int32_t HundredthsOfMm(int32_t pixels, int32_t axis) {
+  constexpr int64_t kHundredthsPerInch = 2540;
+  const HDC screen = CreateCompatibleDC(nullptr);
+  const int64_t dpi = screen != nullptr ? GetDeviceCaps(screen, axis) : 0;
+  if (screen != nullptr) DeleteDC(screen);
+  if (dpi <= 0) return pixels;
+  return static_cast<int32_t>((pixels * kHundredthsPerInch + dpi - 1) / dpi);
+}
+
+// The recorded shapes after records that set the window to the frame they were drawn in.
+HMETAFILE WindowedCopy(HMETAFILE shapes, const MacRect& frame) {
+  if (shapes == nullptr) return nullptr;
+  const HDC recorder = CreateMetaFile(nullptr);
+  if (recorder == nullptr) return nullptr;
+  SetWindowOrgEx(recorder, frame.left, frame.top, nullptr);
+  SetWindowExtEx(recorder, frame.right - frame.left, frame.bottom - frame.top, nullptr);
+  const bool played = PlayMetaFile(recorder, shapes) != FALSE;
+  const HMETAFILE copy = CloseMetaFile(recorder);
+  if (played) return copy;
+  if (copy != nullptr) DeleteMetaFile(copy);
+  return nullptr;
+}
+
+}  // namespace
+
 // The view draws the selected objects' shapes into a metafile over the rectangle they cover.
 void TCutCopyCommand::AddPicture(TPictureScrapView& scrap) const {
   if (view_ == nullptr) return;
@@ -177,13 +208,26 @@ void TCutCopyCommand::AddPicture(TPictureScrapView& scrap) const {
     throw;
   }
   if (ClosePicture() == nullptr) return;
+  // A scaled picture on the clipboard states its size in hundredths of a millimetre and sets its
+  // own window, as every reader of one expects: the rectangle drawn, in view pixels, so that a
+  // reader's viewport shows that rectangle at the size it had on the screen.
+  const int32_t width = frame.right - frame.left;
+  const int32_t height = frame.bottom - frame.top;
   METAFILEPICT recorded;
   recorded.mm = picture.Get()->mapMode;
-  recorded.xExt = picture.Get()->xExtent;
-  recorded.yExt = picture.Get()->yExtent;
-  recorded.hMF = picture.Get()->metafile;
-  OwnedHandle data(NewHandleFromBytes(&recorded, sizeof recorded));
-  scrap.AddScrapData(kPictureScrapType, data.Get());
+  recorded.xExt = HundredthsOfMm(width, LOGPIXELSX);
+  recorded.yExt = HundredthsOfMm(height, LOGPIXELSY);
+  recorded.hMF = WindowedCopy(picture.Get()->metafile, frame);
+  if (recorded.hMF == nullptr) return;
+  // The scrap keeps a copy of its own.
+  try {
+    OwnedHandle data(NewHandleFromBytes(&recorded, sizeof recorded));
+    scrap.AddScrapData(kPictureScrapType, data.Get());
+  } catch (...) {
+    DeleteMetaFile(recorded.hMF);
+    throw;
+  }
+  DeleteMetaFile(recorded.hMF);
 }
 
 // The text form: the recorded data of the selected meters, as a meter data file holds them;

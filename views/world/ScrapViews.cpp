@@ -167,7 +167,10 @@ void TPictureScrapView::GetSize(TViewPoint& size) const {
     TScrapView::GetSize(size);
     return;
   }
-  size = TViewPoint{picture->xExt, picture->yExt};
+  // The extents are hundredths of a millimetre: the size is what they show as on the screen.
+  PictureRec* shown = PictureFromMetafile(picture->mm, picture->xExt, picture->yExt, nullptr);
+  size = TViewPoint{shown->frame.right - shown->frame.left, shown->frame.bottom - shown->frame.top};
+  KillPicture(shown);
 }
 
 void TPictureScrapView::Draw(const MacRect& area) {

@@ -84,7 +84,8 @@ class TPictureScrapView : public TScrapView {
   // further form.
   void WriteScrap() override;
 
-  // The picture's size is its extents; without a picture the stored size.
+  // The picture's size is its extents as the screen shows them; without a picture the stored
+  // size.
   void GetSize(TViewPoint& size) const override;
   // Draws the picture into the view's extent.
   void Draw(const MacRect& area) override;

@@ -158,7 +158,7 @@ TEST_F(ClipboardViewTest, APictureWithoutExtentFillsTheView) {
   EXPECT_EQ(flat.cy, 120);
 }
 
-// A picture whose records set no window extent of their own (the world's copied pictures) spans
+// A picture whose records set no window extent of their own (another program's, say) spans
 // its extent, which gives the viewport: it keeps its shape and stays inside the view.
 TEST_F(ClipboardViewTest, APictureWithoutItsOwnWindowExtentSpansItsExtent) {
   const HDC recorder = CreateMetaFile(nullptr);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "core/NumberText.h"
 #include "inout/gadgets/GadgetFinishing.h"
 #include "inout/gadgets/GadgetTrackers.h"
 #include "inout/inputs/Input.h"
@@ -121,6 +122,29 @@ TEST(GadgetFinishing, InputsHandTheirFormulaNamesAndTakeValuesTheirRangesHold) {
   second->GetMinMax(minimum, maximum);
   EXPECT_EQ(minimum, -2.0);
   EXPECT_EQ(second->GetValue(), -2.0);
+}
+
+// A slider named only after its target also names the property it drives, as its command's menu
+// item calls it; an input whose name says more keeps it.
+TEST(GadgetFinishing, AnInputNamedOnlyForItsTargetNamesThePropertyItDrives) {
+  SetCommandMenuTextLookup([](int32_t command) {
+    return command == 5321 ? std::string("&Spring constant") : std::string();
+  });
+  TRecordingTarget target(true);
+  target.SetName("Spring");
+  auto slider = NewInput(12);
+  slider->SetName("%");
+  auto named = NewInput(7);
+  named->SetName("% y");
+  FinishInputControls(5321, *slider, named.get(), &target);
+  EXPECT_STREQ(slider->GetName().AsCString(), "Spring 1 spring constant");
+  EXPECT_STREQ(named->GetName().AsCString(), "Spring 1 y");
+  // A command no menu names leaves the target's name alone.
+  auto other = NewInput(3);
+  other->SetName("%");
+  FinishInputControls(5322, *other, nullptr, &target);
+  EXPECT_STREQ(other->GetName().AsCString(), "Spring 1");
+  SetCommandMenuTextLookup({});
 }
 
 TEST(GadgetFinishing, ATargetThatRefusesLeavesTheInputsTheirOwnValues) {

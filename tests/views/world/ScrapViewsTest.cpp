@@ -33,11 +33,20 @@ HMETAFILE RedRectangle(int32_t width, int32_t height) {
   return CloseMetaFile(recorder);
 }
 
+// Screen pixels as the hundredths of a millimetre a picture's extents are given in, rounded up.
+int32_t Hundredths(int32_t pixels) {
+  const HDC screen = CreateCompatibleDC(nullptr);
+  const int32_t dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  DeleteDC(screen);
+  return (pixels * 2540 + dpi - 1) / dpi;
+}
+
+// A picture that shows as width by height pixels on the screen.
 Handle PictureHandle(int32_t width, int32_t height, HMETAFILE metafile) {
   METAFILEPICT picture;
   picture.mm = MM_ANISOTROPIC;
-  picture.xExt = width;
-  picture.yExt = height;
+  picture.xExt = Hundredths(width);
+  picture.yExt = Hundredths(height);
   picture.hMF = metafile;
   return NewHandleFromBytes(&picture, sizeof picture);
 }
@@ -81,8 +90,8 @@ TEST_F(ScrapViewsTest, APictureIsKeptIsotropicAsAPlayedCopyAndASecondReplacesItI
   EXPECT_FALSE(IsFreed(given));
   ASSERT_NE(scrap.Picture(), nullptr);
   EXPECT_EQ(scrap.Picture()->mm, MM_ISOTROPIC);
-  EXPECT_EQ(scrap.Picture()->xExt, 40);
-  EXPECT_EQ(scrap.Picture()->yExt, 20);
+  EXPECT_EQ(scrap.Picture()->xExt, Hundredths(40));
+  EXPECT_EQ(scrap.Picture()->yExt, Hundredths(20));
   ASSERT_NE(scrap.Picture()->hMF, nullptr);
   EXPECT_NE(scrap.Picture()->hMF, first);
   EXPECT_EQ(scrap.SlotType(0), kPictureScrapType);
