@@ -17,6 +17,7 @@
 #include "app/services/InPlaceFrame.h"
 #include "app/shell/MenuBar.h"
 #include "core/Failure.h"
+#include "core/port/Port.h"
 #include "platform/mfc/CFrameWnd.h"
 #include "platform/mfc/Himetric.h"
 #include "platform/win32/Dc.h"
@@ -489,6 +490,12 @@ void ShowItemsInView(TWorldWindowDocument& document) {
   if (procedure == &ViewWithItemsProc) return;
   ViewsWithItems()[view] = ItemsInView{&document, procedure};
   SetWindowLongPtr(view, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ViewWithItemsProc));
+  // The world's picture is also copied to the screen outside painting (at idle, during a run):
+  // the items go into that picture, over the world, as its controls do.
+  TWorldWindowDocument* const shown = &document;
+  document.WorldWindow()->MainView()->SetItemsDrawer([shown] {
+    if (!shown->Items().Items().empty()) DrawItemsInView(shown->Items(), GetPortDC());
+  });
 }
 
 void WriteItemsAfterDocument(COleItemList& items, const std::string& path) {

@@ -72,6 +72,11 @@ bool TVectorArrow::ComputeHead(const TVector& world, TVector& tip) {
   return true;
 }
 
+void TVectorArrow::AddReachedPoints(const TVector& world, std::vector<TVector>& points) {
+  TVector tip{0.0, 0.0};
+  if (ComputeHead(world, tip)) points.push_back(tip);
+}
+
 void TVectorArrow::Draw(const MacPoint& screen, const TVector& world) {
   TVector tip{0.0, 0.0};
   if (!ComputeHead(world, tip)) return;
@@ -347,6 +352,22 @@ void TVectorArrow693::DrawOrdered(const MacPoint& start, const TVector& tip) {
                      VectorLabelText(static_cast<int16_t>(index_ + 1)), owner_.MarksZeroVectors());
 }
 
+void TVectorArrow693::ForEachSegment(const TVector& world, const SegmentVisitor& visit) const {
+  const int16_t last = std::min(pairCount_, kMaxPairs);
+  for (int16_t i = 1; i <= last; ++i) {
+    TVector tip{0.0, 0.0};
+    if (ComputePairTip(i, tip, world)) visit(nullptr, tip);
+  }
+}
+
+void TVectorArrow693::AddReachedPoints(const TVector& world, std::vector<TVector>& points) {
+  if (needsData_ && !dataValid_) return;
+  ForEachSegment(world, [&points](const TVector* start, const TVector& tip) {
+    if (start != nullptr) points.push_back(*start);
+    points.push_back(tip);
+  });
+}
+
 void TVectorArrow693::Draw(const MacPoint& screen, const TVector& world) {
   Rebuild();
   if (!needsData_ || !dataValid_) return;
@@ -356,17 +377,10 @@ void TVectorArrow693::Draw(const MacPoint& screen, const TVector& world) {
     DrawOrdered(screen, world);
     return;
   }
-  const int16_t last = std::min(pairCount_, kMaxPairs);
-  for (int16_t i = 1; i <= last; ++i) {
-    TVector tip{0.0, 0.0};
-    if (ComputePairTip(i, tip, world)) DrawOrdered(screen, tip);
-  }
+  ForEachSegment(world, [&](const TVector*, const TVector& tip) { DrawOrdered(screen, tip); });
 }
 
-void TVectorArrow694::Draw(const MacPoint& screen, const TVector& world) {
-  Rebuild();
-  if ((needsData_ && !dataValid_) || pairCount_ <= 0) return;
-  SetPortForeColor(GetColour());
+void TVectorArrow694::ForEachSegment(const TVector& world, const SegmentVisitor& visit) const {
   const int16_t last = std::min(pairCount_, kMaxPairs);
   if (IsCombined()) {
     TVector sum{0.0, 0.0};
@@ -376,15 +390,23 @@ void TVectorArrow694::Draw(const MacPoint& screen, const TVector& world) {
       sum = {sum.x + value.x, sum.y + value.y};
     }
     const double scale = Scale();
-    DrawOrdered(screen, TVector{world.x + scale * sum.x, world.y + scale * sum.y});
+    if (last > 0) visit(nullptr, TVector{world.x + scale * sum.x, world.y + scale * sum.y});
     return;
   }
   for (int16_t i = 1; i <= last; ++i) {
     TVector location{0.0, 0.0};
     TVector tip{0.0, 0.0};
-    if (!GetPairLocation(i, location) || !ComputePairTip(i, tip, location)) continue;
-    MacPoint start;
-    owner_.VectorPointToScreen(location, start);
-    DrawOrdered(start, tip);
+    if (GetPairLocation(i, location) && ComputePairTip(i, tip, location)) visit(&location, tip);
   }
+}
+
+void TVectorArrow694::Draw(const MacPoint& screen, const TVector& world) {
+  Rebuild();
+  if ((needsData_ && !dataValid_) || pairCount_ <= 0) return;
+  SetPortForeColor(GetColour());
+  ForEachSegment(world, [&](const TVector* location, const TVector& tip) {
+    MacPoint start = screen;
+    if (location != nullptr) owner_.VectorPointToScreen(*location, start);
+    DrawOrdered(start, tip);
+  });
 }

@@ -259,6 +259,10 @@ class TVectorArrow {
   // The tip of the arrow from the world point: the point plus the group's scale times the value;
   // false, with the point itself, while the value is missing or undefined.
   virtual bool ComputeHead(const TVector& world, TVector& tip);
+  // The world points that the arrow drawn from the anchor reaches besides the anchor: its heads,
+  // and the starts of the arrows it draws from elsewhere. What it drew there is wiped when the
+  // arrow changes.
+  virtual void AddReachedPoints(const TVector& world, std::vector<TVector>& points);
   // Drawing from the anchor (screen and world point) in the group's colour, with the kind's
   // label; an arrow without a value draws nothing.
   virtual void Draw(const MacPoint& screen, const TVector& world);
@@ -320,6 +324,7 @@ class TVectorArrow693 : public TVectorArrow {
   int16_t WriteFormulas(TObjectWriter& writer) override;
   // A set of pairs has no single value to drag.
   bool GetValue(TVector&) override { return false; }
+  void AddReachedPoints(const TVector& world, std::vector<TVector>& points) override;
   void Draw(const MacPoint& screen, const TVector& world) override;
 
   // The recorded number of pairs (rounded, within ±32767).
@@ -344,6 +349,9 @@ class TVectorArrow693 : public TVectorArrow {
   // Starts a list of the expected size afresh, or keeps one that has it; true when kept.
   bool PrepareList(size_t expected);
   void DrawOrdered(const MacPoint& start, const TVector& tip);
+  // Each arrow of the pairs from its start (null: the anchor at `world`) to its tip.
+  using SegmentVisitor = std::function<void(const TVector* start, const TVector& tip)>;
+  virtual void ForEachSegment(const TVector& world, const SegmentVisitor& visit) const;
   double Scale() const;
   bool StartsAtPoint() const;
 
@@ -368,4 +376,5 @@ class TVectorArrow694 : public TVectorArrow693 {
 
  protected:
   void Rebuild() override;
+  void ForEachSegment(const TVector& world, const SegmentVisitor& visit) const override;
 };

@@ -4,6 +4,7 @@
 #include "core/PString.h"
 #include "core/Resources.h"
 #include "exchange/tables/DataTable.h"
+#include "inout/inputs/Input.h"
 #include "model/world/WorldDoc.h"
 #include "platform/mfc/CFileDialog.h"
 #include "platform/win32/MessageBox.h"
@@ -58,4 +59,12 @@ void TLoadTableCommand::DoIt() {
   FSSpec record;
   record.name.Assign(path->c_str());
   loaded_ = &ReadDataTableFile(*manager_, record);
+  // The table is read for the selected table inputs (the world's Read Data Table, or the button
+  // of an input's properties): from now on they follow it.
+  if (TWorldDoc* world = manager_->GetWorld()) {
+    for (TLink* object : world->Selection()) {
+      auto* input = dynamic_cast<TInput*>(object);
+      if (input != nullptr && input->GetKind() == TInputKind::kTable) input->SetDataTable(loaded_);
+    }
+  }
 }

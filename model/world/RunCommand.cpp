@@ -189,8 +189,7 @@ bool TCommand::RunSlice(int32_t ticks) {
         if (!Recover(failure.error())) throw;
         continue;
       }
-      world_->ShowFrame(next, 0);
-      if (GetCommandNumber() == kCmdReset) world_->ForgetFrameShown();
+      world_->ShowFrame(next, 0, GetCommandNumber() != kCmdReset);
       if (listener_ != nullptr) listener_->FrameShown(*this, next);
       // A step that reaches the target, or makes no progress, ends the run.
       if (next == target_) {

@@ -217,13 +217,6 @@ void TWorldDoc::DropDefaultWorldObjects() {
   for (TLink* object : dropped) RemoveObject(object);
 }
 
-void TWorldDoc::ForgetFrameShown() {
-  if (frameShown_ == 0) return;
-  frameShown_ = 0;
-  // Frame 0 was drawn with its values while it counted as shown.
-  if (TWorldDisplay* display = GetDisplay()) display->InvalidateViews();
-}
-
 bool TWorldDoc::ShowsRecordedFrame() {
   const TFrameStore* store = GetStore();
   return frameShown_ != 0 && store != nullptr && store->CurrentFrame() >= 0;

@@ -147,9 +147,6 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   TLink* GetVectorHandlerObject() const { return vectorHandler_; }
   // True while a recorded frame is shown (showing a frame sets it, a reset clears it).
   bool ShowsRecordedFrame();
-  // A reset leaves frame 0 in place but forgets that it was shown: meters go back to their
-  // placeholders until the next frame is shown, and the views are drawn again to show them.
-  void ForgetFrameShown();
 
   // Tells a change to the objects that match it (WorldMatching.cpp): first every object of the
   // world that either test accepts, then, of the objects linked to each world object, those the
@@ -270,8 +267,10 @@ class TWorldDoc : public TWorldBase, public TActionContext, public TPlacingWorld
   // object's first value of the frame.
   void ForEachRecordedFrame(int16_t first, int16_t last, TLink* object,
                             const FrameCallback& callback);
-  // Makes the frame current and brings every object to it.
-  void ShowFrame(int16_t frame, uint16_t fullRedraw);
+  // Makes the frame current and brings every object to it. A reset shows frame 0 as the start
+  // rather than as a recorded frame (`recorded` false): meters go back to their placeholders and
+  // only the arrows that exist before a run are drawn, already as the objects hear of it.
+  void ShowFrame(int16_t frame, uint16_t fullRedraw, bool recorded = true);
   // Forgets the recorded frames (see the definition for when).
   void ResetHistory(uint16_t force);
   void SetResetGuard(uint16_t on) { resetGuard_ = on; }

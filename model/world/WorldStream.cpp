@@ -227,11 +227,11 @@ void TWorldDoc::FrameChanged(int16_t frame) {
   }
 }
 
-void TWorldDoc::ShowFrame(int16_t frame, uint16_t) {
+void TWorldDoc::ShowFrame(int16_t frame, uint16_t, bool recorded) {
   TFrameStore* store = GetStore();
   if (store == nullptr) return;
   store->SetCurrentFrame(frame);
-  frameShown_ = frame >= 0 ? 1 : 0;
+  frameShown_ = frame >= 0 && recorded ? 1 : 0;
   const auto first = static_cast<int16_t>(FirstHeldFrame());
   const auto last = static_cast<int16_t>(LastFrame());
   for (const auto* list : {&bodies_, &eightValue_}) {

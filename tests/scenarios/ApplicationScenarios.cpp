@@ -1,7 +1,8 @@
 // The application as a whole: a floating window moved by its caption is where it was left after
 // the program quits and starts again; leaving player mode gives back File > Save, which writes
 // the world; Window > Show Clipboard opens one clipboard window inside the main window, and
-// choosing it again opens no second one; it shows the picture of what Edit > Copy took.
+// choosing it again opens no second one; it shows the picture of what Edit > Copy took; a world
+// embedded with Edit > Insert Object shows again when its document is opened again.
 
 #include <algorithm>
 #include <filesystem>
@@ -158,6 +159,66 @@ TEST_F(Application, ShowClipboardShowsThePictureOfWhatWasCopied) {
   EXPECT_NEAR(picture.width, linkage.width, linkage.width / 20 + 2) << "the picture is not to scale";
   EXPECT_NEAR(picture.height, linkage.height, linkage.height / 20 + 2)
       << "the picture is not to scale";
+}
+
+// A world embedded from a file is saved with the document; the document opened again shows its
+// picture, and a run, which draws the world again and again, keeps it over the world.
+TEST_F(Application, AWorldEmbeddedFromAFileStaysShownWhenItsDocumentIsOpenedAgainAndRun) {
+  namespace fs = std::filesystem;
+  const std::string path = Home().Sample("embedding.yb");
+  fs::copy_file(Home().Sample("cam-follower.yb"), path, fs::copy_options::overwrite_existing);
+  ASSERT_TRUE(Start("embedding.yb"));
+  const Box frame = Frame();
+  const auto rest = [&] { Me().MoveTo(frame.Right() + 20, frame.Bottom() + 20); };
+  rest();
+  ASSERT_TRUE(Me().Idle());
+  // The embedded world's picture lies at the top left of the world's window.
+  const Box inside = Inside();
+  const Box corner{inside.x, inside.y, inside.width / 2, inside.height / 2};
+  const Picture plain = Me().Grab(corner);
+
+  ASSERT_TRUE(Choose({"Edit", "Insert Object..."}));
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Insert Object"; }))
+      << Me().FocusedTitle();
+  // "Create from a world file:", and the file's path in the field below it.
+  Me().Key("Down");
+  Me().Key("Tab");
+  Me().Type(Home().Sample("pendulum.yb"));
+  Me().Key("Return");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Insert Object") == 0; }));
+  rest();
+  ASSERT_TRUE(Me().Idle());
+  const Picture inserted = Me().Grab(corner);
+  Box item{corner.x + corner.width, corner.y + corner.height, 0, 0};
+  int right = corner.x - 1, bottom = corner.y - 1;
+  for (int y = 0; y < corner.height; ++y)
+    for (int x = 0; x < corner.width; ++x) {
+      if (inserted.At(x, y) == plain.At(x, y)) continue;
+      item.x = std::min(item.x, corner.x + x);
+      item.y = std::min(item.y, corner.y + y);
+      right = std::max(right, corner.x + x);
+      bottom = std::max(bottom, corner.y + y);
+    }
+  item.width = right - item.x + 1;
+  item.height = bottom - item.y + 1;
+  ASSERT_FALSE(item.Empty()) << "the embedded world is not shown";
+  const Picture shown = Me().Grab(item);
+  const uintmax_t before = fs::file_size(path);
+  Me().Control("s");
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_GT(fs::file_size(path), before) << "the document was saved without the embedded world";
+
+  ASSERT_TRUE(Start("embedding.yb"));
+  rest();
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_EQ(Me().Grab(item).Differences(shown), 0) << "the embedded world is not shown";
+  const Picture opened = Me().Grab(inside);
+  Me().Control("r");
+  ASSERT_TRUE(Me().WaitUntil([&] { return Me().Grab(inside).Differences(opened) > 200; }))
+      << "the world did not run";
+  Me().Control("period");
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_EQ(Me().Grab(item).Differences(shown), 0) << "the run drew over the embedded world";
 }
 
 }  // namespace

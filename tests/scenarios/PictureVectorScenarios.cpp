@@ -3,7 +3,8 @@
 // Body makes the box carry a red picture in place of its shape through a run, Edit > Detach
 // Picture gives the box its shape back; World > Vectors shows the box's acceleration and force
 // arrows (asking first to go back to the start when chosen part of the way through a run), and
-// the Vector Lengths and Vector Display dialogs change how they are drawn. Each is
+// the Vector Lengths and Vector Display dialogs change how they are drawn; Reset and steps back
+// leave nothing of the arrows of the frame left, also of the pull between two charges. Each is
 // seen in the window's pixels, and the attachment and the arrows' length also in the saved world
 // read back.
 
@@ -362,6 +363,35 @@ TEST_F(PicturesAndVectors, AfterResetTheVelocityArrowIsShownAsARedrawShowsIt) {
   })) << "the box did not run";
   Me().Control("period");
   ASSERT_TRUE(Settle());
+  Me().Control("t");
+  ASSERT_TRUE(Settle());
+  const Picture reset = Me().Grab(world_);
+  ASSERT_TRUE(Choose({"World", "Redraw the World"}));
+  ASSERT_TRUE(Settle());
+  EXPECT_EQ(reset.Differences(Me().Grab(world_)), 0) << "Reset left pixels a redraw takes away";
+}
+
+// The electric pull between the two charges of their sample, shown for both: a step back leaves
+// the window as a redraw draws it, with nothing of the arrows of the frame before.
+TEST_F(PicturesAndVectors, ElectricArrowsSteppedBackLeaveNothingOfTheFrameBefore) {
+  ASSERT_TRUE(StartOnSample("charges-in-orbit.yb"));
+  const DocumentWindow document = Document();
+  ASSERT_TRUE(document.Found()) << "no document window";
+  world_ = window_seen::WholeWorld(document);
+  Me().Control("a");
+  ASSERT_TRUE(Settle());
+  ASSERT_TRUE(Choose({"World", "Vectors", "Electrostatic Force"}));
+  ASSERT_TRUE(Settle());
+  for (int step = 0; step < 8; ++step) WorldByKeys("f");
+  const Picture ahead = Me().Grab(world_);
+  WorldByKeys("b");
+  WorldByKeys("b");
+  const Picture stepped = Me().Grab(world_);
+  ASSERT_GT(stepped.Differences(ahead), 0) << "the steps back changed nothing";
+  ASSERT_TRUE(Choose({"World", "Redraw the World"}));
+  ASSERT_TRUE(Settle());
+  EXPECT_EQ(stepped.Differences(Me().Grab(world_)), 0) << "a step back left pixels a redraw takes away";
+  // Back at the start, where the pull has no recorded value, no arrow is left.
   Me().Control("t");
   ASSERT_TRUE(Settle());
   const Picture reset = Me().Grab(world_);

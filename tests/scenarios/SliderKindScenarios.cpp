@@ -4,6 +4,7 @@
 // that runs the world when it is clicked.
 
 #include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -338,6 +339,43 @@ TEST_F(SliderKinds, AListedScriptIsOfferedForANewButtonInAMaximisedWindowAndRuns
       << Program()->Output();
   ASSERT_TRUE(Save());
   EXPECT_EQ(SavedButtonCommands(CopyPath()), std::vector<int>{kFirstScriptAction});
+}
+
+// World > Read Data Table with the spring's table input selected: the input follows the table
+// read, and the step that follows takes the spring's constant from it.
+TEST_F(SliderKinds, ATableInputFollowsTheTableReadWhileItIsSelected) {
+  ASSERT_TRUE(OpenCopy("table-input.yb"));
+  const Box frame = Frame();
+  const Box area = GadgetArea();
+  const Picture empty = Me().Grab(area);
+  Me().Click(frame.x + (kAnchorX + kBoxX) / 2, frame.y + kObjectsY);
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Choose({"Input", "Spring constant"}, {.objectMenu = "InSpringMenu"}));
+  const Box slider = ChangedBox(empty, Me().Grab(area));
+  ASSERT_GE(slider.width, 40) << "no slider appeared at the top left of the world";
+  Me().Click(slider.x - 2, slider.y + slider.height / 2);
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Choose({"Input", "Table"}, {.objectMenu = "OutInputMenu"}));
+
+  const std::string table = Home().Path("stiff.dta");
+  std::ofstream(table) << "time k\n0 36\n100 36\n";
+  ASSERT_TRUE(Click({"World", "Read Data Table..."}));
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Read a data table"; }))
+      << Me().FocusedTitle();
+  Me().Type(table);
+  Me().Key("Return");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Read a data table") == 0; }));
+  ASSERT_TRUE(Me().Idle());
+  // World > Step Forward, by its keys.
+  Me().Key("w", {"Alt_L"});
+  Me().Key("f");
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Save());
+  const SavedInput saved = ReadSavedInput(CopyPath());
+  ASSERT_EQ(saved.failure, "");
+  EXPECT_EQ(saved.kind, TInputKind::kTable);
+  EXPECT_TRUE(saved.named) << "the constant reads no input: " << saved.formula;
+  EXPECT_EQ(saved.value, 36.0) << "the input does not follow the table";
 }
 
 }  // namespace

@@ -93,6 +93,10 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   void SetOverlayHandler(OverlayHandler handler) { overlayHandler_ = std::move(handler); }
   // Told when the view goes (with its window).
   void SetGoneHandler(std::function<void()> handler) { goneHandler_ = std::move(handler); }
+  // Draws, into the port the view draws its objects in, what the window shows over the world
+  // beside its controls (the items embedded in the document), so that every copy of the picture
+  // to the screen shows them.
+  void SetItemsDrawer(std::function<void()> drawer) { itemsDrawer_ = std::move(drawer); }
 
   // ---- Transform, zoom, scroll (MainWorldView.cpp) ----
   // Pixels per world unit.
@@ -466,6 +470,7 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   HoverHandler hoverHandler_;
   OverlayHandler overlayHandler_;
   std::function<void()> goneHandler_;
+  std::function<void()> itemsDrawer_;
   Transform2D viewTransform_;
   bool transformValid_ = false;
   bool gridValid_ = false;

@@ -188,8 +188,9 @@ void Grow(TDoubleRect& bounds, const TDoubleRect& more) {
   bounds.bottom = std::min(bounds.bottom, more.bottom);
 }
 
-// How far an arrow's barbs and labels reach beyond its head, in pixels.
-constexpr double kArrowLabelReach = 40.0;
+// How far an arrow's barbs and labels reach beyond its head, in pixels: a label starts a few
+// pixels right of the head and is at most 100 pixels wide.
+constexpr double kArrowLabelReach = 110.0;
 
 // The arrows a body or point shows run from its anchor to their heads, and their barbs and
 // labels reach beyond those (`reach` in world units).
@@ -200,13 +201,14 @@ void GrowByArrows(TThing& object, double reach, TDoubleRect& bounds) {
   MacPoint screen;
   TVector anchor{0.0, 0.0};
   vectors->GetVectorAnchor(screen, anchor);
+  // Pairwise and contact arrows reach as far as each of their pairs does.
+  std::vector<TVector> reached;
   for (int16_t i = 0; i < kVectorCount; ++i) {
     TVectorArrow* arrow = vectors->GetArrow(i);
-    TVector tip{0.0, 0.0};
-    if (arrow == nullptr || vectors->IsVectorShown(i) == 0 || !arrow->ComputeHead(anchor, tip))
-      continue;
-    Grow(bounds, TDoubleRect(tip.x - reach, tip.y + reach, tip.x + reach, tip.y - reach));
+    if (arrow != nullptr && vectors->IsVectorShown(i) != 0) arrow->AddReachedPoints(anchor, reached);
   }
+  for (const TVector& point : reached)
+    Grow(bounds, TDoubleRect(point.x - reach, point.y + reach, point.x + reach, point.y - reach));
 }
 
 }  // namespace

@@ -233,6 +233,7 @@ void TMainWorldView::DrawObjects(const MacRect& rect) {
       break;
   }
   DrawWindowGadgets(rect);
+  if (itemsDrawer_) itemsDrawer_();
   PreparePort();
 }
 
