@@ -305,5 +305,37 @@ TEST_F(SelectionMoves, TheEditingBarsTurnButtonTurnsTheSelectionToo) {
   }
 }
 
+// The four-bar linkage's coupler dragged with the selection tool carries the crank and the
+// rocker along, its pins holding; Undo puts every bar back where it was, not the coupler alone.
+TEST_F(SelectionMoves, UndoOfALinkageDragPutsEveryBarBack) {
+  ASSERT_TRUE(OpenCopy("linkage-dragged.yb", "four-bar-linkage.yb"));
+  ASSERT_EQ(Opened().BodiesOfKind("TRectangle").size(), 3u) << Opened().Description();
+  // The crank's fixed pin, the world's origin, where the sample's window shows it.
+  constexpr int kOriginX = 117, kOriginY = 508;
+  const Box frame = Frame();
+  const SavedBody coupler = Opened().BodiesOfKind("TRectangle")[1];
+  const int grabX = frame.x + kOriginX + Pixels(coupler.x);
+  const int grabY = frame.y + kOriginY - Pixels(coupler.y);
+  Me().SlowDrag(grabX, grabY, grabX + 40, grabY - 50, 10);
+  ASSERT_TRUE(Me().Idle());
+  const SavedWorld dragged = SaveAndRead();
+  ASSERT_EQ(dragged.BodiesOfKind("TRectangle").size(), 3u) << dragged.Description();
+  const SavedBody crankOpened = Opened().BodiesOfKind("TRectangle")[0];
+  const SavedBody crankDragged = dragged.BodiesOfKind("TRectangle")[0];
+  ASSERT_GT(std::hypot(crankDragged.x - crankOpened.x, crankDragged.y - crankOpened.y), 0.01)
+      << "the crank was not carried along:\n" << dragged.Description();
+
+  Me().Control("z");
+  ASSERT_TRUE(Me().Idle());
+  const SavedWorld undone = SaveAndRead();
+  ASSERT_EQ(undone.BodiesOfKind("TRectangle").size(), 3u) << undone.Description();
+  for (size_t i = 0; i < 3; ++i) {
+    const SavedBody before = Opened().BodiesOfKind("TRectangle")[i];
+    const SavedBody after = undone.BodiesOfKind("TRectangle")[i];
+    EXPECT_NEAR(after.x, before.x, 1e-9) << "bar " << after.id << "\n" << undone.Description();
+    EXPECT_NEAR(after.y, before.y, 1e-9) << "bar " << after.id << "\n" << undone.Description();
+  }
+}
+
 }  // namespace
 }  // namespace scenario
