@@ -337,5 +337,51 @@ TEST_F(SelectionMoves, UndoOfALinkageDragPutsEveryBarBack) {
   }
 }
 
+// The cam of the cam-follower sample turned by a drag round its middle: its curved slot, a circle
+// off the middle, turns with it on the screen, and the window shows what the saved world shows
+// when it is opened afresh.
+TEST_F(SelectionMoves, ACurvedSlotTurnsOnTheScreenWithTheCamDraggedRound) {
+  ASSERT_TRUE(OpenCopy("cam-turned.yb", "cam-follower.yb"));
+  // The cam's middle, where the sample's window shows it, and a grip on the cam clear of the
+  // slot and of the follower's slot.
+  constexpr int kMiddleX = 415, kMiddleY = 342;
+  const Box frame = Frame();
+  const double reach = std::hypot(153.0, 93.0);
+  const double start = std::atan2(93.0, -153.0);
+  struct Spot {
+    int x, y;
+  };
+  auto onArc = [&](double turn) {
+    return Spot{frame.x + kMiddleX + static_cast<int>(std::lround(reach * std::cos(start - turn))),
+                frame.y + kMiddleY + static_cast<int>(std::lround(reach * std::sin(start - turn)))};
+  };
+  const Spot grip = onArc(0.0);
+  Me().MoveTo(grip.x, grip.y);
+  ASSERT_TRUE(Me().Idle());
+  Me().Press();
+  for (int step = 1; step <= 12; ++step) {
+    const Spot next = onArc(0.05 * step);
+    Me().MoveTo(next.x, next.y);
+    ASSERT_TRUE(Me().Idle());
+  }
+  Me().Release();
+  ASSERT_TRUE(Me().Idle());
+  Me().MoveTo(frame.x + 5, frame.Bottom() + 20);
+  ASSERT_TRUE(Me().Idle());
+  const SavedWorld turned = SaveAndRead();
+  ASSERT_EQ(turned.BodiesOfKind("TRectangle").size(), 1u) << turned.Description();
+  ASSERT_GT(turned.BodiesOfKind("TRectangle")[0].y, Opened().BodiesOfKind("TRectangle")[0].y + 0.01)
+      << "the follower did not rise:\n" << turned.Description();
+  // Inside the world's window, clear of its scroll bars.
+  const Box view{frame.x + 70, frame.y + 100, 680, 470};
+  const Picture shown = Me().Grab(view);
+
+  ASSERT_TRUE(StartOnSample("cam-turned.yb"));
+  const Picture reopened = Me().Grab(view);
+  // The cam's selection handles are all that may differ.
+  EXPECT_LT(shown.Differences(reopened), 120)
+      << "the window does not show the turned world as it was saved";
+}
+
 }  // namespace
 }  // namespace scenario
