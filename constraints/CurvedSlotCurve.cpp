@@ -260,8 +260,11 @@ void TCurvedSlot::PrepareDrawing(const MacRect& view) {
       ComputeTolerances();
       if (ControlPointCount() >= 2) Sample();
     }
+    // The samples stay in the curve's own frame; where they fall on the screen follows the host
+    // body, which a drag may have moved without telling the curve.
+    boundsValid_ = 0;
     ComputeBounds();
-    if (!wasValid) ComputeScreenPoints();
+    ComputeScreenPoints();
     if (ControlPointCount() >= 2) ComputeExtensions();
   } catch (const QVException&) {
     samplingFailed_ = 1;

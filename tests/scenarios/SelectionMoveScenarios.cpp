@@ -305,5 +305,83 @@ TEST_F(SelectionMoves, TheEditingBarsTurnButtonTurnsTheSelectionToo) {
   }
 }
 
+// The four-bar linkage's coupler dragged with the selection tool carries the crank and the
+// rocker along, its pins holding; Undo puts every bar back where it was, not the coupler alone.
+TEST_F(SelectionMoves, UndoOfALinkageDragPutsEveryBarBack) {
+  ASSERT_TRUE(OpenCopy("linkage-dragged.yb", "four-bar-linkage.yb"));
+  ASSERT_EQ(Opened().BodiesOfKind("TRectangle").size(), 3u) << Opened().Description();
+  // The crank's fixed pin, the world's origin, where the sample's window shows it.
+  constexpr int kOriginX = 117, kOriginY = 508;
+  const Box frame = Frame();
+  const SavedBody coupler = Opened().BodiesOfKind("TRectangle")[1];
+  const int grabX = frame.x + kOriginX + Pixels(coupler.x);
+  const int grabY = frame.y + kOriginY - Pixels(coupler.y);
+  Me().SlowDrag(grabX, grabY, grabX + 40, grabY - 50, 10);
+  ASSERT_TRUE(Me().Idle());
+  const SavedWorld dragged = SaveAndRead();
+  ASSERT_EQ(dragged.BodiesOfKind("TRectangle").size(), 3u) << dragged.Description();
+  const SavedBody crankOpened = Opened().BodiesOfKind("TRectangle")[0];
+  const SavedBody crankDragged = dragged.BodiesOfKind("TRectangle")[0];
+  ASSERT_GT(std::hypot(crankDragged.x - crankOpened.x, crankDragged.y - crankOpened.y), 0.01)
+      << "the crank was not carried along:\n" << dragged.Description();
+
+  Me().Control("z");
+  ASSERT_TRUE(Me().Idle());
+  const SavedWorld undone = SaveAndRead();
+  ASSERT_EQ(undone.BodiesOfKind("TRectangle").size(), 3u) << undone.Description();
+  for (size_t i = 0; i < 3; ++i) {
+    const SavedBody before = Opened().BodiesOfKind("TRectangle")[i];
+    const SavedBody after = undone.BodiesOfKind("TRectangle")[i];
+    EXPECT_NEAR(after.x, before.x, 1e-9) << "bar " << after.id << "\n" << undone.Description();
+    EXPECT_NEAR(after.y, before.y, 1e-9) << "bar " << after.id << "\n" << undone.Description();
+  }
+}
+
+// The cam of the cam-follower sample turned by a drag round its middle: its curved slot, a circle
+// off the middle, turns with it on the screen, and the window shows what the saved world shows
+// when it is opened afresh.
+TEST_F(SelectionMoves, ACurvedSlotTurnsOnTheScreenWithTheCamDraggedRound) {
+  ASSERT_TRUE(OpenCopy("cam-turned.yb", "cam-follower.yb"));
+  // The cam's middle, where the sample's window shows it, and a grip on the cam clear of the
+  // slot and of the follower's slot.
+  constexpr int kMiddleX = 415, kMiddleY = 342;
+  const Box frame = Frame();
+  const double reach = std::hypot(153.0, 93.0);
+  const double start = std::atan2(93.0, -153.0);
+  struct Spot {
+    int x, y;
+  };
+  auto onArc = [&](double turn) {
+    return Spot{frame.x + kMiddleX + static_cast<int>(std::lround(reach * std::cos(start - turn))),
+                frame.y + kMiddleY + static_cast<int>(std::lround(reach * std::sin(start - turn)))};
+  };
+  const Spot grip = onArc(0.0);
+  Me().MoveTo(grip.x, grip.y);
+  ASSERT_TRUE(Me().Idle());
+  Me().Press();
+  for (int step = 1; step <= 12; ++step) {
+    const Spot next = onArc(0.05 * step);
+    Me().MoveTo(next.x, next.y);
+    ASSERT_TRUE(Me().Idle());
+  }
+  Me().Release();
+  ASSERT_TRUE(Me().Idle());
+  Me().MoveTo(frame.x + 5, frame.Bottom() + 20);
+  ASSERT_TRUE(Me().Idle());
+  const SavedWorld turned = SaveAndRead();
+  ASSERT_EQ(turned.BodiesOfKind("TRectangle").size(), 1u) << turned.Description();
+  ASSERT_GT(turned.BodiesOfKind("TRectangle")[0].y, Opened().BodiesOfKind("TRectangle")[0].y + 0.01)
+      << "the follower did not rise:\n" << turned.Description();
+  // Inside the world's window, clear of its scroll bars.
+  const Box view{frame.x + 70, frame.y + 100, 680, 470};
+  const Picture shown = Me().Grab(view);
+
+  ASSERT_TRUE(StartOnSample("cam-turned.yb"));
+  const Picture reopened = Me().Grab(view);
+  // The cam's selection handles are all that may differ.
+  EXPECT_LT(shown.Differences(reopened), 120)
+      << "the window does not show the turned world as it was saved";
+}
+
 }  // namespace
 }  // namespace scenario

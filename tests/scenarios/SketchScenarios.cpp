@@ -12,6 +12,9 @@
 #include <utility>
 #include <vector>
 
+#include "bodies/lines/Line.h"
+#include "core/Failure.h"
+#include "model/world/QVDoc.h"
 #include "tests/scenarios/BodiesSeen.h"
 #include "tests/scenarios/Harness.h"
 
@@ -567,6 +570,69 @@ TEST_F(Sketching, TheSamplesBoxMovesAlikeByASlowAndAQuickDrag) {
     EXPECT_NEAR(after.x, kToX, kPixelSlack / scale) << saved.Description();
     EXPECT_NEAR(after.y, kToY, kPixelSlack / scale) << saved.Description();
   }
+}
+
+// The ends of the one line of a saved world, in world metres; none when there is no line.
+std::vector<TVector> SavedLineEnds(const std::string& path) {
+  ProgramUnits units;
+  std::vector<TVector> ends;
+  try {
+    TQVDoc document;
+    document.ReadDocument(path);
+    for (TLink* object : document.World().Objects()) {
+      if (const auto* line = dynamic_cast<TLine*>(object)) {
+        ends.push_back(line->GetEndPoint1());
+        ends.push_back(line->GetEndPoint2());
+      }
+    }
+  } catch (const QVException&) {
+  }
+  return ends;
+}
+
+// A line's end lands on a body's corner that the press, or a drag of the end's handle, comes
+// near: the line tool's press beside a clicked square's corner, then the other end's handle
+// dragged with the selection tool to beside the square's opposite corner.
+TEST_F(Sketching, ALinesEndsSnapToTheCornersOfABody) {
+  ASSERT_TRUE(Running());
+  ASSERT_TRUE(NewWorld());
+  const Spot centre = At(330, 260);
+  ASSERT_TRUE(Tool("Rectangle"));
+  Me().Click(centre.x, centre.y);
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(Tool("Line"));
+  // Two pixels right of and one below the square's lower right corner, some 14 pixels out.
+  const Spot beside{centre.x + 16, centre.y + 15};
+  const Spot free{centre.x + 130, centre.y + 70};
+  Me().SlowDrag(beside.x, beside.y, free.x, free.y);
+  ASSERT_TRUE(Me().Idle());
+  const std::string path = SaveNewWorldAs("line-on-corners.yb");
+  ASSERT_FALSE(path.empty());
+  const SavedWorld saved = ReadSavedWorld(path);
+  ASSERT_EQ(saved.BodiesOfKind("TRectangle").size(), 1u) << saved.Description();
+  const SavedBody square = saved.BodiesOfKind("TRectangle")[0];
+  const double half = square.width / 2;
+  std::vector<TVector> ends = SavedLineEnds(path);
+  ASSERT_EQ(ends.size(), 2u) << "no line was saved";
+  EXPECT_NEAR(ends[0].x, square.x + half, 1e-9);
+  EXPECT_NEAR(ends[0].y, square.y - half, 1e-9);
+
+  // The free end's handle, where the window shows it, dragged to beside the upper left corner.
+  ASSERT_TRUE(Tool("Select"));
+  const double scale = saved.scale;
+  const Spot end{centre.x + static_cast<int>(std::lround((ends[1].x - square.x) * scale)),
+                 centre.y - static_cast<int>(std::lround((ends[1].y - square.y) * scale))};
+  Me().Click(end.x - 10, end.y - 5);
+  ASSERT_TRUE(Me().Idle());
+  Me().SlowDrag(end.x, end.y, centre.x - 16, centre.y - 15);
+  ASSERT_TRUE(Me().Idle());
+  Me().Control("s");
+  ASSERT_TRUE(Me().Idle());
+  ends = SavedLineEnds(path);
+  ASSERT_EQ(ends.size(), 2u) << "no line was saved";
+  EXPECT_NEAR(ends[0].x, square.x + half, 1e-9);
+  EXPECT_NEAR(ends[1].x, square.x - half, 1e-9);
+  EXPECT_NEAR(ends[1].y, square.y + half, 1e-9);
 }
 
 }  // namespace

@@ -90,9 +90,13 @@ TLink* TGeometryDragTracker::MakeFollowed(const TVector& position) {
   return context_->MakeFollowed(grabbed_, position);
 }
 
+void TGeometryDragTracker::BeforePrepare() {
+  TTracker482::BeforePrepare();
+  NoteCarriedObjects();
+}
+
 void TGeometryDragTracker::StartTracking() {
   TTracker482::StartTracking();
-  NoteCarriedObjects();
   // The grabbed object goes where the mouse takes it; the moving list keeps what is carried.
   std::erase(moving_, grabbed_);
   // From here on every step carries the followed object to the mouse.

@@ -39,8 +39,11 @@ class TGeometryDragTracker : public TTracker482 {
                           const QV_CPoint& next, bool mouseMoved, const TVector& anchorWorld,
                           const TVector& previousWorld, const TVector& nextWorld,
                           bool moved) override;
-  // The drag begins: everything the linkage may carry is noted for undo, the grabbed object
-  // leaves the moving list, and the steps follow the mouse from here on.
+  // Before the undo image is taken: everything the linkage may carry is noted with it, so that
+  // Undo puts back the bars the drag carried along as well as the grabbed one.
+  void BeforePrepare() override;
+  // The drag begins: the grabbed object leaves the moving list, and the steps follow the mouse
+  // from here on.
   void StartTracking() override;
   // These trackers follow the mouse exactly.
   void SnapToGrid(TVector&) override {}

@@ -18,6 +18,12 @@ bool TLineEndTracker::UsesHotPoints() const {
   return HasTrackingSnapper(GetContext());
 }
 
+void TLineEndTracker::ConstrainWorldPoint(const TVector& anchor, const TVector& previous,
+                                          TVector& next) {
+  if (!SnapToNearHotPoint(*this, line_, next))
+    TTracker487::ConstrainWorldPoint(anchor, previous, next);
+}
+
 TCommandCore* TLineEndTracker::TrackStep(int16_t phase, const QV_CPoint& anchor,
                                          const QV_CPoint& previous, const QV_CPoint& next,
                                          bool mouseMoved, const TVector& anchorWorld,
@@ -49,6 +55,18 @@ void TLineSketchTracker::InitLineSketch(int16_t commandNumber, TTrackerView* vie
   if (line == nullptr) ThrowFailure(-108, 0);
   InitDragTracker(commandNumber, view, world, 1, 0, std::move(placed), line);
   line_ = line;
+}
+
+void TLineSketchTracker::ScreenToWorld(const Transform2D& transform, const QV_CPoint& screen,
+                                       TVector& world) {
+  world = Transform2D::ApplyToVector(transform, TVector(screen.h, -screen.v));
+  if (!SnapToNearHotPoint(*this, line_, world)) SnapToGrid(world);
+}
+
+void TLineSketchTracker::ConstrainWorldPoint(const TVector& anchor, const TVector& previous,
+                                             TVector& next) {
+  if (!SnapToNearHotPoint(*this, line_, next))
+    TDragTracker::ConstrainWorldPoint(anchor, previous, next);
 }
 
 TCommandCore* TLineSketchTracker::TrackStep(int16_t phase, const QV_CPoint& anchor,

@@ -21,6 +21,8 @@ class TLineEndTracker : public TTracker487 {
   // Handle 0 drags the first end, any other the second. A null line fails with -108.
   void InitLineEnd(TTrackerView* view, TActionContext* world, TLine* line, int32_t handle);
   bool UsesHotPoints() const override;
+  // The dragged end lands on a hot point in reach (not one of the line's own), else on the grid.
+  void ConstrainWorldPoint(const TVector& anchor, const TVector& previous, TVector& next) override;
   TCommandCore* TrackStep(int16_t phase, const QV_CPoint& anchor, const QV_CPoint& previous,
                           const QV_CPoint& next, bool mouseMoved, const TVector& anchorWorld,
                           const TVector& previousWorld, const TVector& nextWorld,
@@ -40,6 +42,11 @@ class TLineSketchTracker : public TDragTracker {
  public:
   void InitLineSketch(int16_t commandNumber, TTrackerView* view, TActionContext* world,
                       std::unique_ptr<TObjectReader> placed, TLine* line);
+  // Both ends land on a hot point in reach, the press's as every later one; the grid rounds only
+  // a point that found none.
+  void ScreenToWorld(const Transform2D& transform, const QV_CPoint& screen,
+                     TVector& world) override;
+  void ConstrainWorldPoint(const TVector& anchor, const TVector& previous, TVector& next) override;
   TCommandCore* TrackStep(int16_t phase, const QV_CPoint& anchor, const QV_CPoint& previous,
                           const QV_CPoint& next, bool mouseMoved, const TVector& anchorWorld,
                           const TVector& previousWorld, const TVector& nextWorld,
