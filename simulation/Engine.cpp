@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 
+#include "core/Alert.h"
 #include "core/ClassRegistry.h"
 #include "core/Failure.h"
 #include "model/filing/ObjectReader.h"
@@ -132,7 +133,12 @@ int16_t TEngine::ClearWorld() {
 
 int16_t TEngine::ReadWorld(const uint8_t* bytes, int32_t count) {
   if (bytes == nullptr || count < 0) return MapEngineError(kEngineCannotRead);
-  return MapEngineError(read_world(world_, bytes, count));
+  const int32_t code = read_world(world_, bytes, count);
+  // A model refused names what it refuses and why: the alert about it says so.
+  char refusal[256];
+  if (code == kEngineBadModel && world_refusal(world_, refusal, sizeof refusal) > 0)
+    FailureDetailText() = Str255(refusal);
+  return MapEngineError(code);
 }
 
 int16_t TEngine::Run(const uint8_t* inputs, int32_t inputBytes, Handle history,

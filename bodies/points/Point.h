@@ -203,6 +203,8 @@ class TPoint : public TVectorPointBase, public TDXFExportable {
   TVector GetWorldXY();
   double GetWorldRotation();
   void GetPlacement(TVector3& placement) override { placement = GetWorldPosition(); }
+  // A point is placed where its world position is read: a move of the selection puts it there.
+  void SetPlacement(const TVector3& placement) override { SetWorldPosition(placement); }
   void GetPosition(TVector& position) override { position = GetWorldXY(); }
   void LocalToWorld3(TVector3& p) override;
   void LocalToWorld(TVector& p) override;

@@ -109,6 +109,9 @@ class TCommandCore : public TObject {
   virtual int16_t UndoTextNumber() const;
   // One pass of the application's tracking loop; true when the mouse button is up.
   virtual bool TrackingDone();
+  // True while the command takes keys and double clicks from the queue itself (they end a
+  // click-by-click gesture): the tracking loop then leaves them there for it.
+  virtual bool TakesKeysWhileTracking() const { return false; }
   virtual void TrackConstrain(const QV_CPoint& anchor, const QV_CPoint& previous, QV_CPoint& next);
   virtual void TrackFeedback(const QV_CPoint& anchor, const QV_CPoint& next, bool turnOn,
                              bool moved);

@@ -39,6 +39,18 @@ bool Take(MSG* message, UINT first, UINT last, UINT remove) {
   return PeekMessage(message, nullptr, first, last, remove) != 0;
 }
 
+// Any message but the buttons', to be dispatched while tracking. Keys and double clicks stay
+// queued for a tracker that takes them: dispatched here, the key that should end a gesture
+// would go to the view instead.
+bool TakeOtherMessage(bool leaveKeys, MSG* message) {
+  if (!leaveKeys)
+    return Take(message, 0, WM_MOUSEMOVE, PM_REMOVE) ||
+           Take(message, WM_LBUTTONDBLCLK, 0xFFFFFFFF, PM_REMOVE);
+  return Take(message, 0, WM_KEYFIRST - 1, PM_REMOVE) ||
+         Take(message, WM_KEYLAST + 1, WM_MOUSEMOVE, PM_REMOVE) ||
+         Take(message, WM_LBUTTONDBLCLK + 1, 0xFFFFFFFF, PM_REMOVE);
+}
+
 // The state of one tracking, and its steps.
 class TTracking {
  public:
@@ -120,7 +132,8 @@ TCommandCore* TCommandHandler::TrackMouse(const QV_CPoint& start, int32_t hyster
         }
       } else if (TrackWithPeek(kButtonWaitingFilter, &message)) {
         tracking.current = MousePoint(message, window);
-      } else if (TrackWithPeek(kAnyButNotButtonsFilter, &message) &&
+      } else if (TakeOtherMessage(tracking.Active() && tracker_->TakesKeysWhileTracking(),
+                                  &message) &&
                  message.message != WM_KICKIDLE) {
         DispatchMessage(&message);
       } else {

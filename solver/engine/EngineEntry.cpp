@@ -1,8 +1,10 @@
 #include "solver/engine/EngineEntry.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <optional>
+#include <string>
 
 #include "solver/dynamics/Mechanics.h"
 #include "solver/stream/StreamReader.h"
@@ -11,6 +13,8 @@
 // A document's world: empty until a stream has been read into it.
 struct EngineWorld {
   std::optional<yb::stream::WorldRun> run;
+  // Why the last stream was refused.
+  std::string refusal;
 };
 
 namespace {
@@ -55,14 +59,24 @@ int32_t clear_world(EngineWorld* world) {
 int32_t read_world(EngineWorld* world, const uint8_t* bytes, int32_t count) {
   if (world == nullptr || count < 0 || (bytes == nullptr && count != 0)) return kEngineBadArgument;
   world->run.reset();
+  world->refusal.clear();
   try {
     world->run.emplace(yb::stream::StreamModel(yb::stream::ReadStream(bytes, count)));
   } catch (const yb::stream::StreamError& error) {
+    world->refusal = error.message;
     return error.code;
   } catch (const std::bad_alloc&) {
     return kEngineOutOfMemory;
   }
   return kEngineOk;
+}
+
+int32_t world_refusal(EngineWorld* world, char* text, int32_t size) {
+  if (world == nullptr || text == nullptr || size <= 0) return 0;
+  const size_t length = std::min(world->refusal.size(), static_cast<size_t>(size - 1));
+  world->refusal.copy(text, length);
+  text[length] = '\0';
+  return static_cast<int32_t>(length);
 }
 
 int32_t run_world(EngineWorld* world, const uint8_t* inputs, int32_t inputBytes, uint8_t* history,

@@ -96,6 +96,10 @@ int32_t clear_world(EngineWorld* world);
 // truncated, inconsistent or absurd is refused (kEngineCannotRead) and the world left empty;
 // the bytes are never read past count and are not kept.
 int32_t read_world(EngineWorld* world, const uint8_t* bytes, int32_t count);
+// Why the last read_world refused its stream, in words that name the object concerned: copied
+// into text (size bytes at most, ended by a 0) and its length answered; 0 when the stream was
+// read, or refused without words.
+int32_t world_refusal(EngineWorld* world, char* text, int32_t size);
 
 // Computes the next frame of the world read (frame 0, the starting state, when the block holds
 // no frame) and writes it into the history block: the 8 values of each body in stream order (x,

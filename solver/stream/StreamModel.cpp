@@ -31,6 +31,23 @@ std::string Where(const char* kind, int16_t id) {
   return std::string(kind) + " " + std::to_string(id);
 }
 
+// A goal's type as the user chooses it.
+const char* GoalKindName(GoalType type) {
+  switch (type) {
+    case GoalType::Force:
+      return "force or torque";
+    case GoalType::Position:
+      return "position";
+    case GoalType::Velocity:
+      return "velocity";
+    case GoalType::Acceleration:
+      return "acceleration";
+    case GoalType::Power:
+      return "power";
+  }
+  return "unknown";
+}
+
 // The points of the stream and their compiled places, for the starting values that name them.
 // While one starting value is evaluated, each point's place on its body is worked out once; a
 // point whose place needs itself (points that place each other in a circle) has no value.
@@ -461,15 +478,19 @@ void StreamModel::PlanConstraint(const ConstraintRecord& record) {
 // goal whose formula is the constant 0 holds always and is left out, and any other constant can
 // never be met.
 void StreamModel::PlanFormulaConstraint(const ConstraintRecord& record, ConstraintPlan plan) {
-  const std::string where = Where("constraint", record.id);
+  const std::string where = "Custom constraint " + std::to_string(record.id);
   std::vector<ConstraintPlan::Goal> held;
   for (size_t g = 0; g < plan.goals.size(); ++g) {
     const ConstraintPlan::Goal& goal = plan.goals[g];
-    const std::string which = where + " goal " + std::to_string(g + 1);
-    if (goal.type != GoalType::Position || goal.marking != dynamics::kEquality)
-      Refuse(kEngineBadModel, which + ": a formula constraint holds position goals only");
+    const std::string which = where + ", goal " + std::to_string(g + 1);
+    if (goal.type != GoalType::Position)
+      Refuse(kEngineBadModel, which + " is a " + GoalKindName(goal.type) +
+                                  " goal; a custom constraint holds position goals only.");
+    if (goal.marking != dynamics::kEquality)
+      Refuse(kEngineBadModel, which + " is a limit; a custom constraint holds equalities only.");
     if (IsZero(goal.value)) continue;
-    if (!goal.value.program) Refuse(kEngineBadModel, which + ": a constant can never be 0");
+    if (!goal.value.program)
+      Refuse(kEngineBadModel, which + " is a constant other than 0, which nothing can hold at 0.");
     held.push_back(goal);
   }
   if (held.empty()) return;

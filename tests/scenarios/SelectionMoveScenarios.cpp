@@ -69,6 +69,27 @@ std::vector<TVector> SavedPinPoints(const std::string& path) {
   return points;
 }
 
+// Where every point of the saved document lies, in world metres.
+std::vector<TVector> SavedPoints(const std::string& path) {
+  ProgramUnits units;
+  std::vector<TVector> points;
+  try {
+    TQVDoc document;
+    document.ReadDocument(path);
+    for (TLink* object : document.World().Objects())
+      if (auto* point = dynamic_cast<TPoint*>(object)) points.push_back(point->GetWorldXY());
+  } catch (const QVException&) {
+  }
+  return points;
+}
+
+// How many of the points lie within `slack` of the place, across and up.
+size_t PointsAt(const std::vector<TVector>& points, const TVector& at, double slack) {
+  return static_cast<size_t>(std::count_if(points.begin(), points.end(), [&](const TVector& p) {
+    return std::abs(p.x - at.x) <= slack && std::abs(p.y - at.y) <= slack;
+  }));
+}
+
 class SelectionMoves : public SampleScenario {
  protected:
   // A fresh program on a private copy of the sample, the box and the wheel found as the program
@@ -276,6 +297,42 @@ TEST_F(SelectionMoves, ADraggedPinTakesItsPointsAlong) {
     EXPECT_NEAR(point.x, 0.0, 1e-9) << "Undo left the pin moved";
     EXPECT_NEAR(point.y, 0.0, 1e-9) << "Undo left the pin moved";
   }
+}
+
+// A point placed alone on empty space, then dragged with the arrow, is saved where it was
+// dragged to, and Undo puts it back where it was placed.
+TEST_F(SelectionMoves, ALonePointDraggedMovesAndUndoPutsItBack) {
+  ASSERT_NO_FATAL_FAILURE(OpenTheBox("point-drag.yb"));
+  const double step = ComputeGridParameters(Opened().scale, 1.0).major;
+  const int originX = BoxMiddleX() - Pixels(OpenedBox().x);
+  const int originY = BoxMiddleY() + Pixels(OpenedBox().y);
+  // Between the spring and the wheel, on the grid the point snaps to.
+  const TVector placed(std::round(0.8 / step) * step, -std::round(0.5 / step) * step);
+  const int placedX = originX + Pixels(placed.x), placedY = originY - Pixels(placed.y);
+  const double slack = kPixelSlack / Opened().scale;
+  ASSERT_TRUE(Choose({"Tools", "Point"}));
+  Me().Click(placedX, placedY);
+  ASSERT_TRUE(Me().Idle());
+  SaveAndRead();
+  const std::vector<TVector> before = SavedPoints(CopyPath());
+  ASSERT_EQ(PointsAt(before, placed, slack), 1u) << "the point was not placed where clicked";
+
+  ASSERT_TRUE(Choose({"Tools", "Select"}));
+  const TVector by(2 * step, -step);
+  Me().SlowDrag(placedX, placedY, placedX + Pixels(by.x), placedY - Pixels(by.y));
+  ASSERT_TRUE(Me().Idle());
+  SaveAndRead();
+  const std::vector<TVector> moved = SavedPoints(CopyPath());
+  ASSERT_EQ(moved.size(), before.size());
+  EXPECT_EQ(PointsAt(moved, placed, slack), 0u) << "the dragged point stayed where it was";
+  EXPECT_EQ(PointsAt(moved, TVector(placed.x + by.x, placed.y + by.y), slack), 1u) << "the point is not where it was dragged";
+
+  Me().Control("z");
+  ASSERT_TRUE(Me().Idle());
+  SaveAndRead();
+  const std::vector<TVector> undone = SavedPoints(CopyPath());
+  EXPECT_EQ(PointsAt(undone, placed, slack), 1u) << "Undo did not put the point back";
+  EXPECT_EQ(PointsAt(undone, TVector(placed.x + by.x, placed.y + by.y), slack), 0u) << "Undo left the point moved";
 }
 
 // Under the Tools menu's second tool a press on the selection and a drag round its middle turn

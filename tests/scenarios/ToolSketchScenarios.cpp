@@ -15,6 +15,7 @@
 #include "bodies/points/Point.h"
 #include "core/Failure.h"
 #include "model/world/QVDoc.h"
+#include "platform/win32/Window.h"
 #include "tests/scenarios/BodiesSeen.h"
 #include "tests/scenarios/Harness.h"
 
@@ -146,6 +147,35 @@ class ToolSketches : public Scenario {
     return Me().Idle();
   }
 
+  // The main window's status line, at the bottom of its frame.
+  Box StatusLine() const {
+    const Box frame = Frame();
+    return {frame.x + 4, frame.Bottom() - GetSystemMetrics(SM_CYFRAME) - 18, frame.width / 2, 16};
+  }
+
+  // World > Redraw the World changes nothing that the sketchpad shows.
+  ::testing::AssertionResult ShownAsRedrawn() {
+    const Picture shown = Me().Grab(Sketchpad());
+    if (::testing::AssertionResult chosen = Choose({"World", "Redraw the World"}); !chosen)
+      return chosen;
+    const int changed = Me().Grab(Sketchpad()).Differences(shown);
+    if (changed == 0) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << changed << " pixels changed when the world was redrawn";
+  }
+
+  // The clicked polygon is made and drawn: its closing edge, back from the last corner to the
+  // first, which no sketch shows, is drawn, moved onto the grid as the clicks are.
+  ::testing::AssertionResult Closed(const std::vector<Spot>& corners) {
+    const Picture shown = Me().Grab(Sketchpad());
+    const int halfStep = Centimetres(1) / 2 + 1;
+    for (int dy = -halfStep; dy <= halfStep; ++dy)
+      for (int dx = -halfStep; dx <= halfStep; ++dx)
+        if (InkAlong(shown, {corners.back().x + dx, corners.back().y + dy},
+                     {corners[0].x + dx, corners[0].y + dy}, 1))
+          return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "the polygon's closing edge is not drawn";
+  }
+
   ::testing::AssertionResult SquareFromMenu() { return Choose({"Tools", "Square"}); }
   ::testing::AssertionResult PolygonFromMenu() { return Choose({"Tools", "Polygon"}); }
   ::testing::AssertionResult AnchorFromMenu() { return Choose({"Tools", "Anchor"}); }
@@ -197,9 +227,44 @@ TEST_F(ToolSketches, APolygonClickedCornerByCornerKeepsThoseCorners) {
                                   {a.x + Centimetres(12), a.y + Centimetres(6)},
                                   {a.x + Centimetres(2), a.y + Centimetres(8)}};
   ASSERT_TRUE(PolygonFromMenu());
-  ClickPolygon(corners);
+  // Between clicks the corners fixed so far are joined, and an edge runs from the last of them
+  // to the pointer; the status line says how to finish.
+  const int readyInk = Me().Grab(StatusLine()).Count(IsDark);
+  for (size_t i = 0; i + 1 < corners.size(); ++i) {
+    Me().MoveTo(corners[i].x, corners[i].y);
+    ASSERT_TRUE(Me().Idle());
+    Me().Click(corners[i].x, corners[i].y);
+    ASSERT_TRUE(Me().Idle());
+    if (i == 0) continue;
+    Me().MoveTo(corners[i + 1].x, corners[i + 1].y);
+    ASSERT_TRUE(Me().Idle());
+    // The sketch's top left is the first corner, moved onto the grid as the clicks are.
+    const Picture sketch = Me().Grab(Sketchpad());
+    const Box inked = sketch.BoundsOf(IsDark);
+    ASSERT_FALSE(inked.Empty()) << "nothing is drawn after " << i + 1 << " clicks";
+    const int dx = inked.x - a.x, dy = inked.y - a.y;
+    const int halfStep = Centimetres(1) / 2 + 1;
+    ASSERT_LE(std::abs(dx), halfStep);
+    ASSERT_LE(std::abs(dy), halfStep);
+    for (size_t edge = 0; edge <= i; ++edge) {
+      const Spot from{corners[edge].x + dx, corners[edge].y + dy};
+      const Spot to{corners[edge + 1].x + dx, corners[edge + 1].y + dy};
+      EXPECT_TRUE(InkAlong(sketch, from, to))
+          << "after " << i + 1 << " clicks, edge " << edge + 1 << " is not drawn"
+          << (edge == i ? " (the one to the pointer)" : "");
+    }
+    EXPECT_GT(Me().Grab(StatusLine()).Count(IsDark), 4 * readyInk + 20)
+        << "the status line does not say how to finish";
+  }
+  Me().MoveTo(corners.back().x, corners.back().y);
+  ASSERT_TRUE(Me().Idle());
+  Me().Click(corners.back().x, corners.back().y);
+  ASSERT_TRUE(Me().Idle());
+  Me().Click(corners.back().x, corners.back().y);
   ASSERT_TRUE(Me().Idle());
   EXPECT_EQ(Me().WindowTitled("Yarrowby"), 0u) << "a good polygon was reported";
+  EXPECT_LE(Me().Grab(StatusLine()).Count(IsDark), readyInk + 20)
+      << "the status line still speaks of the sketch";
 
   // Corners snap to the world's grid of whole centimetres, all alike since the clicks lie whole
   // centimetres apart: the polygon is drawn as clicked, moved by less than half a step.
@@ -239,6 +304,62 @@ TEST_F(ToolSketches, APolygonClickedCornerByCornerKeepsThoseCorners) {
                 kPixelSlack / kNewWorldScale)
         << "corner " << i + 1 << "\n"
         << saved.Description();
+  }
+}
+
+TEST_F(ToolSketches, EscapeOrADoubleClickEndsAPolygonAtItsClickedCorners) {
+  ASSERT_TRUE(Running());
+  ASSERT_TRUE(NewWorld());
+  // Two triangles side by side: the first ended by Escape with the pointer elsewhere, the second
+  // by a double click on its third corner.
+  const Spot a = At(160, 180);
+  const std::vector<Spot> first{a, {a.x + Centimetres(6), a.y}, {a.x + Centimetres(3), a.y + Centimetres(5)}};
+  ASSERT_TRUE(PolygonFromMenu());
+  for (const Spot corner : first) {
+    Me().MoveTo(corner.x, corner.y);
+    ASSERT_TRUE(Me().Idle());
+    Me().Click(corner.x, corner.y);
+    ASSERT_TRUE(Me().Idle());
+  }
+  Me().MoveTo(a.x + Centimetres(8), a.y + Centimetres(9));
+  ASSERT_TRUE(Me().Idle());
+  // Escape as a person presses it: the program takes the key going down before it comes up.
+  Me().HoldWhile({"Escape"}, [] {});
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_TRUE(Closed(first)) << "after Escape";
+  EXPECT_TRUE(ShownAsRedrawn()) << "after Escape";
+
+  const Spot b = At(420, 180);
+  const std::vector<Spot> second{b, {b.x + Centimetres(6), b.y}, {b.x + Centimetres(3), b.y + Centimetres(5)}};
+  ASSERT_TRUE(PolygonFromMenu());
+  for (size_t i = 0; i < second.size(); ++i) {
+    Me().MoveTo(second[i].x, second[i].y);
+    ASSERT_TRUE(Me().Idle());
+    Me().Click(second[i].x, second[i].y);
+    ASSERT_TRUE(Me().Idle());
+  }
+  // The second click of a person's double click comes after the program took the first.
+  Me().Click(second.back().x, second.back().y);
+  ASSERT_TRUE(Me().Idle());
+  EXPECT_TRUE(Closed(second)) << "after a double click";
+  EXPECT_TRUE(ShownAsRedrawn()) << "after a double click";
+
+  const std::string path = SaveNewWorldAs("ended-polygons.yb");
+  ASSERT_FALSE(path.empty());
+  const SavedShapes saved = ReadSavedShapes(path);
+  ASSERT_EQ(saved.polygons.size(), 2u) << saved.Description();
+  for (size_t p = 0; p < 2; ++p) {
+    const std::vector<Spot>& clicked = p == 0 ? first : second;
+    const std::vector<TVector>& kept = saved.polygons[p].corners;
+    ASSERT_EQ(kept.size(), clicked.size()) << "polygon " << p + 1 << "\n" << saved.Description();
+    for (size_t i = 1; i < kept.size(); ++i) {
+      EXPECT_NEAR(kept[i].x - kept[0].x, (clicked[i].x - clicked[0].x) / kNewWorldScale,
+                  kPixelSlack / kNewWorldScale)
+          << "polygon " << p + 1 << ", corner " << i + 1 << "\n" << saved.Description();
+      EXPECT_NEAR(kept[i].y - kept[0].y, -(clicked[i].y - clicked[0].y) / kNewWorldScale,
+                  kPixelSlack / kNewWorldScale)
+          << "polygon " << p + 1 << ", corner " << i + 1 << "\n" << saved.Description();
+    }
   }
 }
 

@@ -395,11 +395,13 @@ TCommandCore* TCurvedSlotTracker::TrackStep(int16_t phase, const QV_CPoint& anch
                                             bool mouseMoved, const TVector& anchorWorld,
                                             const TVector& previousWorld,
                                             const TVector& nextWorld, bool moved) {
+  if (slot_ != nullptr && phase == 0) ShowPrompt(kSketchPrompt);
   if (slot_ == nullptr || phase != 2)
     return TCnstrTracker::TrackStep(phase, anchor, previous, next, mouseMoved, anchorWorld,
                                     previousWorld, nextWorld, moved);
   // The release: the point that followed the mouse goes, and the gesture's ends are kept for
   // the finish.
+  ClearPrompt();
   slot_->SetTracking(0);
   tracking_ = 0;
   slot_->DeleteControlPoint(slot_->ControlPointCount());

@@ -173,6 +173,8 @@ class TCurvedSlotTracker : public TCnstrTracker {
  public:
   // A release nearer than this to the press, across and down, closes the curve.
   static constexpr int16_t kCloseDistance = 5;
+  // The status line's text while the curve is sketched.
+  static constexpr uint32_t kSketchPrompt = 3902;
 
   ~TCurvedSlotTracker() override;
   void InitCurvedSlotTracker(int16_t commandNumber, TTrackerView* view, TActionContext* world,

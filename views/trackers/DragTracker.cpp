@@ -5,6 +5,7 @@
 #include "core/Failure.h"
 #include "core/MouseButton.h"
 #include "model/filing/ObjectReader.h"
+#include "platform/mfc/CFrameWnd.h"
 #include "platform/win32/Message.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowMessages.h"
@@ -142,6 +143,14 @@ void TDragTracker::MoveStep(const QV_CPoint& next) {
     if (TakePending(WM_LBUTTONDOWN, WM_LBUTTONDOWN) || ended) SetEndsAtOnce(1);
   }
   (void)next;
+}
+
+void TDragTracker::ShowPrompt(uint32_t text) {
+  if (CFrameWnd* frame = GetMainFrame()) frame->SetMessageText(static_cast<UINT>(text));
+}
+
+void TDragTracker::ClearPrompt() {
+  if (CFrameWnd* frame = GetMainFrame()) frame->ResetMessageText();
 }
 
 int16_t TDragTracker::AddPoint(const QV_CPoint&, const TVector&) { return 1; }

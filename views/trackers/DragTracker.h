@@ -27,6 +27,11 @@ class TDragTracker : public TCommandMid {
                        std::unique_ptr<TObjectReader> placed, TLink* object);
   void HandleEvent(TEventRecord& event) override;
   bool TrackingDone() override;
+  // Keys and double clicks end the gesture while points come by clicks: the move step takes
+  // them.
+  bool TakesKeysWhileTracking() const override {
+    return multiClick_ != 0 || released_ != 0 || clicking_ != 0;
+  }
   TCommandCore* TrackStep(int16_t phase, const QV_CPoint& anchor, const QV_CPoint& previous,
                           const QV_CPoint& next, bool mouseMoved, const TVector& anchorWorld,
                           const TVector& previousWorld, const TVector& nextWorld,
@@ -53,6 +58,12 @@ class TDragTracker : public TCommandMid {
   bool EndedOffView() const { return endedOffView_ != 0; }
   const QV_CPoint& LastClick() const { return clickAnchor_; }
   const TVector& LastClickWorld() const { return lastPointWorld_; }
+
+ protected:
+  // Says in the main window's status line how the gesture goes on (a text of the program's
+  // string table), and takes the text away again.
+  static void ShowPrompt(uint32_t text);
+  static void ClearPrompt();
 
  private:
   void MoveStep(const QV_CPoint& anchor);

@@ -41,5 +41,15 @@ class TFeedbackPen {
   int32_t savedState_ = 0;
 };
 
+// A tracker whose inverted figure outlives a paint of the view under it: the view calls it after
+// painting a rectangle, and it draws there the part of its figure that the paint covered.
+class TFeedbackOverlay {
+ public:
+  virtual void RestoreFeedbackIn(const MacRect& rect) = 0;
+
+ protected:
+  ~TFeedbackOverlay() = default;
+};
+
 // The normalised rectangle between two points, in view coordinates.
 MacRect RectBetween(const MacPoint& a, const MacPoint& b);

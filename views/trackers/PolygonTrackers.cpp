@@ -10,6 +10,7 @@
 #include "core/List.h"
 #include "model/filing/ChangeRecorder.h"
 #include "model/filing/ObjectReader.h"
+#include "views/trackers/TrackerWorld.h"
 
 namespace {
 
@@ -91,9 +92,16 @@ TCommandCore* TPolygonSketchTracker::TrackStep(int16_t phase, const QV_CPoint& a
     polygon_->SetLastVertex(ToLocal(*polygon_, nextWorld));
     AfterMove();
   }
+  // The sketch goes before the end changes the picture or warns about the shape.
+  if (phase == 2) EraseSketch();
   TCommandCore* const result = TDragTracker::TrackStep(
       phase, anchor, previous, next, mouseMoved, anchorWorld, previousWorld, nextWorld, moved);
+  if (phase == 0) ShowPrompt(kSketchPrompt);
+  // Between clicks nothing of the polygon is drawn but this: the corners fixed so far and the
+  // edge that follows the pointer.
+  if (phase == 1) ShowSketch(SketchNow());
   if (phase == 2) {
+    ClearPrompt();
     polygon_->RemoveLastVertex();
     polygon_->SetCentroidValid(0);
     polygon_->RecentreAndBound();
@@ -109,6 +117,44 @@ TCommandCore* TPolygonSketchTracker::TrackStep(int16_t phase, const QV_CPoint& a
     }
   }
   return result;
+}
+
+std::vector<MacPoint> TPolygonSketchTracker::SketchNow() const {
+  std::vector<MacPoint> corners;
+  TVector vertex(0.0, 0.0);
+  for (int32_t i = 1; polygon_->GetVertex(i, vertex); ++i) {
+    polygon_->LocalToWorld(vertex);
+    MacPoint screen;
+    WorldToScreen(vertex, screen);
+    corners.push_back(screen);
+  }
+  return corners;
+}
+
+void TPolygonSketchTracker::ShowSketch(std::vector<MacPoint> now) {
+  if (now == shown_) return;
+  auto* port = dynamic_cast<TFeedbackPort*>(TrackerView());
+  // A picture painted later would cover the sketch, and erasing it would then draw it: what is
+  // stale is painted before the sketch is first drawn.
+  if (port != nullptr && shown_.empty() && !now.empty()) port->UpdateBeforeFeedback();
+  if (!shown_.empty()) InvertSketch(shown_, nullptr);
+  shown_ = std::move(now);
+  if (!shown_.empty()) InvertSketch(shown_, nullptr);
+}
+
+void TPolygonSketchTracker::InvertSketch(const std::vector<MacPoint>& corners,
+                                         const MacRect* clip) {
+  TFeedbackPen pen(dynamic_cast<TFeedbackPort*>(TrackerView()), TFeedbackPen::kSolid);
+  if (clip != nullptr) pen.ClipTo(*clip);
+  // Each edge leaves out its end pixel, which the next edge draws: no pixel is inverted twice.
+  // The pointer's own pixel comes last.
+  for (size_t i = 1; i < corners.size(); ++i) pen.Line(corners[i - 1], corners[i]);
+  if (corners.size() > 1)
+    pen.Line(corners.back(), MacPoint(static_cast<int16_t>(corners.back().h + 1), corners.back().v));
+}
+
+void TPolygonSketchTracker::RestoreFeedbackIn(const MacRect& rect) {
+  if (!shown_.empty()) InvertSketch(shown_, &rect);
 }
 
 bool TPolygonSketchTracker::IsObjectAcceptable() const {

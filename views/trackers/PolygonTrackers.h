@@ -16,10 +16,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "core/MacTypes.h"
 
 #include "views/trackers/DragTracker.h"
+#include "views/trackers/FeedbackPen.h"
 #include "views/trackers/ShapeTrackers.h"
 #include "views/trackers/VertexTracker.h"
 
@@ -27,10 +29,13 @@ class TPolygon;
 class TCurvPoly;
 class TObjectReader;
 
-class TPolygonSketchTracker : public TDragTracker {
+class TPolygonSketchTracker : public TDragTracker, public TFeedbackOverlay {
   DECLARE_CLASS_ID(536, TDragTracker)
 
  public:
+  // The status line's text while a polygon is sketched.
+  static constexpr uint32_t kSketchPrompt = 3901;
+
   // The polygon is the one the reader holds first (a tool's new object); its vertices are
   // cleared at the press.
   void InitPolygonSketch(int16_t commandNumber, TTrackerView* view, TActionContext* world,
@@ -43,15 +48,27 @@ class TPolygonSketchTracker : public TDragTracker {
                           const TVector& previousWorld, const TVector& nextWorld,
                           bool moved) override;
   bool IsObjectAcceptable() const override;
+  void RestoreFeedbackIn(const MacRect& rect) override;
 
   TPolygon* Polygon() const { return polygon_; }
+  // The sketch as it is shown: the corners so far and the pointer, in view coordinates, joined
+  // in order by inverted lines; empty when nothing is shown.
+  const std::vector<MacPoint>& ShownSketch() const { return shown_; }
 
  protected:
   virtual void AfterMove() {}
   virtual void AfterRelease() {}
 
  private:
+  // The vertices, the last one following the pointer, in view coordinates.
+  std::vector<MacPoint> SketchNow() const;
+  // Shows the sketch as it is now in place of the one shown; nothing when they are alike.
+  void ShowSketch(std::vector<MacPoint> now);
+  void EraseSketch() { ShowSketch({}); }
+  void InvertSketch(const std::vector<MacPoint>& corners, const MacRect* clip);
+
   TPolygon* polygon_ = nullptr;
+  std::vector<MacPoint> shown_;
   // The user cancelled at the warning about the sketched shape: nothing is made.
   bool cancelled_ = false;
 };

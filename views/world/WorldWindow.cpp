@@ -25,6 +25,8 @@
 #include "views/furniture/FrameIndicator.h"
 #include "views/offscreen/DezevOffScreenMgr.h"
 #include "model/command/CommandCore.h"
+#include "model/command/CommandHandler.h"
+#include "views/trackers/FeedbackPen.h"
 #include "views/trackers/RotateTracker.h"
 #include "views/trackers/ToolTrackers.h"
 #include "views/world/MainWorldView.h"
@@ -146,6 +148,10 @@ void TWorldWindow::OpenWindow(bool alternateFrame) {
   mainView_->SetOverlayHandler([this](const MacRect& rect) {
     if (TRotateTracker* rotate = clicks_ ? clicks_->DragTracker() : nullptr)
       rotate->RestoreCentreLineIn(rect);
+    // A sketch shown between clicks is drawn again where the paint covered it.
+    if (TCommandHandler* application = TCommandHandler::Application())
+      if (auto* overlay = dynamic_cast<TFeedbackOverlay*>(application->Tracker()))
+        overlay->RestoreFeedbackIn(rect);
   });
   frame_->SetTargetView(mainView_);
   const MacPoint viewSize(static_cast<int16_t>(size.h), static_cast<int16_t>(size.v));
@@ -364,6 +370,10 @@ void TWorldWindow::ShowRotationCentreLine(const MacPoint& point, bool inView) {
 void TWorldWindow::ShowHoverStatus() const {
   CFrameWnd* mainFrame = GetMainFrame();
   if (!mainFrame || IsMemoryLow()) return;
+  // While a gesture goes on the status line is the gesture's: it may say how to go on.
+  if (const TCommandHandler* application = TCommandHandler::Application();
+      application != nullptr && application->Tracker() != nullptr)
+    return;
   // The status line names the object under the pointer; an unnamed one clears the line.
   const auto* named = dynamic_cast<const TNamedLink*>(lastHit_);
   if (!named) {

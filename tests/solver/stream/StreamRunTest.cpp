@@ -242,6 +242,44 @@ TEST(StreamRun, AFormulaConstraintHoldsItsPositionGoalAtZero) {
   }
 }
 
+// A goal such a constraint cannot hold is refused in words that name the goal and its kind; a
+// world read well leaves no words.
+TEST(StreamRun, AFormulaConstraintsRefusedGoalIsNamedWithItsKind) {
+  struct Case {
+    uint8_t type, marking;
+    const char* formula;
+    const char* words;
+  };
+  const Case cases[] = {{2, 0, "body[10].p.x", "goal 2 is a velocity goal"},
+                        {0, 0, "body[10].p.x", "goal 2 is a force or torque goal"},
+                        {4, 0, "body[10].p.x", "goal 2 is a power goal"},
+                        {1, 1, "body[10].p.x", "goal 2 is a limit"},
+                        {1, 0, nullptr, "goal 2 is a constant other than 0"}};
+  for (const Case& c : cases) {
+    StreamBuilder s;
+    s.Body(10, 1.0, 0.0, 0.0, 1.0, 0.1, 0.0, 0.0, 0.0, 1.0);
+    s.Constraint(41, {}, {{1, 0, 0, F("sqr(body[10].p) - 1")}, {c.type, c.marking, 0, c.formula != nullptr ? F(c.formula) : F(3.0)}});
+    s.Object(50).RunSettings(kIntegratorKuttaMerson, kModeAccurate, true, kPi / 40, 1, 1e-10,
+                             1e-12);
+    EngineRun run(s.Finish());
+    EXPECT_EQ(run.readResult, kEngineBadModel) << c.words;
+    char text[256];
+    ASSERT_GT(world_refusal(run.World(), text, sizeof text), 0) << c.words;
+    EXPECT_NE(std::string(text).find(std::string("Custom constraint 41, ") + c.words),
+              std::string::npos)
+        << text;
+  }
+  StreamBuilder s;
+  s.Body(10, 1.0, 0.0, 0.0, 1.0, 0.1, 0.0, 0.0, 0.0, 1.0);
+  s.Constraint(41, {}, {{1, 0, 0, F("sqr(body[10].p) - 1")}});
+  s.Object(50).RunSettings(kIntegratorKuttaMerson, kModeAccurate, true, kPi / 40, 1, 1e-10, 1e-12);
+  EngineRun run(s.Finish());
+  ASSERT_EQ(run.readResult, kEngineOk);
+  char text[8] = "x";
+  EXPECT_EQ(world_refusal(run.World(), text, sizeof text), 0);
+  EXPECT_STREQ(text, "");
+}
+
 TEST(StreamRun, GearsReadFromTheirContactPointsTurnAtTheRatioOfTheirRadii) {
   EngineRun run(Gears());
   ASSERT_EQ(run.readResult, kEngineOk);
