@@ -2,7 +2,8 @@
 // the saved world keeps it; the point table of a polygon with more vertices than it shows takes
 // what is typed into the clicked cell, and after a scroll into the cell clicked then, never into
 // a row the editor stood on before; a curved slot's points are listed and take what is typed; the world's own dialogs keep a value typed into a field when
-// the next click goes to a radio button or a check box.
+// the next click goes to a radio button or a check box, and drop it when the click is on
+// Cancel; a menu's letter shared by several items moves from one to the next.
 
 #include <algorithm>
 #include <cmath>
@@ -50,6 +51,7 @@ constexpr WorldDialog kNumbers{"Numbers and Units...", "Numbers and Units", {304
 // View: the scale's field and the grid's check box.
 constexpr WorldDialog kView{"World View...", "View", {212, 100},
                             {}, {86, 14}, {30, 31}, {121, 87}};
+constexpr DialogSpot kViewCancel{179, 87};
 
 // What the world dialogs set, as the saved world keeps it.
 struct SavedSettings {
@@ -374,6 +376,53 @@ TEST_F(DialogFaults, AValueTypedBeforeAClickOnABoxIsSaved) {
   EXPECT_NEAR(saved.animationStep, 0.03, 1e-12);
   EXPECT_EQ(saved.digits, 6);
   EXPECT_NEAR(saved.viewScale, 0.08, 1e-12);
+}
+
+// A value typed and then Cancel clicked was taken all the same: the press on Cancel took the
+// focus from the field, and a field that loses the focus gives up its value. Cancel now drops
+// what was typed, as Escape does.
+TEST_F(DialogFaults, CancelClickedAfterTypingKeepsTheWorldAsItWas) {
+  ASSERT_TRUE(OpenCopy("cancelled-view.yb"));
+  const double before = ReadSettings(CopyPath()).viewScale;
+  ASSERT_GT(before, 0.0);
+  ASSERT_TRUE(OpenDialog(Click({"Edit", "Properties", kView.item}), kView.title));
+  ASSERT_TRUE(ClickIn(kView, kView.field));
+  Me().Key("End");
+  Me().Key("Home", {"Shift_L"});
+  Me().Type("0.5");
+  ASSERT_TRUE(ClickIn(kView, kViewCancel));
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled(kView.title) == 0; }))
+      << "Cancel did not close the dialog";
+  ASSERT_EQ(SaveAndRead().failure, "");
+  EXPECT_NEAR(ReadSettings(CopyPath()).viewScale, before, 1e-12);
+}
+
+// A letter shared by several items of an open menu chose the first of them at once: Alt+W, F
+// stepped the world a frame on the way to Force Fields. Now the letter moves the highlight
+// from one to the next and Return chooses; a letter of one item alone still chooses it.
+TEST_F(DialogFaults, ALetterSharedInTheWorldMenuMovesOnWithoutChoosing) {
+  ASSERT_TRUE(OpenCopy("menu-letters.yb", "pendulum.yb"));
+  // The main window but its status line, whose text follows the menus.
+  Box world = Frame();
+  world.height -= 28;
+  const Picture before = Me().Grab(world);
+  Me().Key("w", {"Alt_L"});
+  ASSERT_TRUE(Me().Idle());
+  // Step Forward, Select Controls First, then Force Fields, whose Gravity... is its only G.
+  for (int i = 0; i < 3; ++i) {
+    Me().Key("f");
+    ASSERT_TRUE(Me().Idle());
+  }
+  Me().Key("Return");
+  ASSERT_TRUE(Me().Idle());
+  Me().Key("g");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Gravity"; }))
+      << "the letters did not reach Gravity...: " << Me().FocusedTitle();
+  Me().Key("Escape");
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Gravity") == 0; }));
+  ASSERT_TRUE(Me().Idle());
+  // The world still shows its first frame.
+  EXPECT_EQ(Me().Grab(world).Differences(before), 0);
 }
 
 }  // namespace
