@@ -442,29 +442,16 @@ int32_t Step(const MenuRecord& record, int32_t from, int32_t direction) {
   return -1;
 }
 
-bool HasMnemonic(const MenuItem& item, char wanted) {
-  const std::string& text = item.text;
-  const size_t amp = text.find('&');
-  return amp != std::string::npos && amp + 1 < text.size() &&
-         std::tolower(static_cast<unsigned char>(text[amp + 1])) == wanted;
-}
-
-// The item a typed letter names, searching on from the one after `from`, and how many
-// selectable items share that letter: a letter that names one item chooses it, a letter shared
-// by several only moves the highlight on to the next of them.
-int32_t MnemonicIndex(const MenuRecord& record, char typed, int32_t from, int32_t& matches) {
+int32_t MnemonicIndex(const MenuRecord& record, char typed) {
   const char wanted = static_cast<char>(std::tolower(static_cast<unsigned char>(typed)));
-  const auto count = static_cast<int32_t>(record.items.size());
-  matches = 0;
-  int32_t found = -1;
-  for (int32_t step = 1; step <= count; ++step) {
-    const int32_t i = ((from < 0 ? -1 : from) + step + count) % count;
-    const MenuItem& item = record.items[static_cast<size_t>(i)];
-    if (!HasMnemonic(item, wanted) || !Selectable(item)) continue;
-    if (found < 0) found = i;
-    ++matches;
+  for (size_t i = 0; i < record.items.size(); ++i) {
+    const std::string& text = record.items[i].text;
+    const size_t amp = text.find('&');
+    if (amp != std::string::npos && amp + 1 < text.size() &&
+        std::tolower(static_cast<unsigned char>(text[amp + 1])) == wanted)
+      return static_cast<int32_t>(i);
   }
-  return found;
+  return -1;
 }
 
 // How long the pointer rests on an item before its submenu opens, or before an open submenu of
@@ -724,12 +711,10 @@ void PopupCascade::OnKey(WPARAM key) {
     default: {
       const int32_t character = CharacterOfKey(static_cast<int32_t>(key));
       if (character <= ' ') return;
-      int32_t matches = 0;
-      const int32_t index =
-          MnemonicIndex(record, static_cast<char>(character), selected, matches);
-      if (index < 0) return;
+      const int32_t index = MnemonicIndex(record, static_cast<char>(character));
+      if (index < 0 || !Selectable(record.items[static_cast<size_t>(index)])) return;
       Select(level, index);
-      if (matches == 1) Activate(level, index, true);
+      Activate(level, index, true);
       return;
     }
   }

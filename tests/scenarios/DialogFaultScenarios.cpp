@@ -3,7 +3,7 @@
 // what is typed into the clicked cell, and after a scroll into the cell clicked then, never into
 // a row the editor stood on before; a curved slot's points are listed and take what is typed; the world's own dialogs keep a value typed into a field when
 // the next click goes to a radio button or a check box, and drop it when the click is on
-// Cancel; a menu's letter shared by several items moves from one to the next.
+// Cancel.
 
 #include <algorithm>
 #include <cmath>
@@ -395,34 +395,6 @@ TEST_F(DialogFaults, CancelClickedAfterTypingKeepsTheWorldAsItWas) {
       << "Cancel did not close the dialog";
   ASSERT_EQ(SaveAndRead().failure, "");
   EXPECT_NEAR(ReadSettings(CopyPath()).viewScale, before, 1e-12);
-}
-
-// A letter shared by several items of an open menu chose the first of them at once: Alt+W, F
-// stepped the world a frame on the way to Force Fields. Now the letter moves the highlight
-// from one to the next and Return chooses; a letter of one item alone still chooses it.
-TEST_F(DialogFaults, ALetterSharedInTheWorldMenuMovesOnWithoutChoosing) {
-  ASSERT_TRUE(OpenCopy("menu-letters.yb", "pendulum.yb"));
-  // The main window but its status line, whose text follows the menus.
-  Box world = Frame();
-  world.height -= 28;
-  const Picture before = Me().Grab(world);
-  Me().Key("w", {"Alt_L"});
-  ASSERT_TRUE(Me().Idle());
-  // Step Forward, Select Controls First, then Force Fields, whose Gravity... is its only G.
-  for (int i = 0; i < 3; ++i) {
-    Me().Key("f");
-    ASSERT_TRUE(Me().Idle());
-  }
-  Me().Key("Return");
-  ASSERT_TRUE(Me().Idle());
-  Me().Key("g");
-  ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Gravity"; }))
-      << "the letters did not reach Gravity...: " << Me().FocusedTitle();
-  Me().Key("Escape");
-  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Gravity") == 0; }));
-  ASSERT_TRUE(Me().Idle());
-  // The world still shows its first frame.
-  EXPECT_EQ(Me().Grab(world).Differences(before), 0);
 }
 
 }  // namespace
