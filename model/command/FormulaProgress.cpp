@@ -6,7 +6,8 @@
 #include "core/TickCount.h"
 #include "model/command/CommandHandler.h"
 #include "model/command/CountDialog.h"
-#include "platform/win32/Timer.h"
+#include "platform/win32/Message.h"
+#include "platform/win32/Window.h"
 
 namespace {
 
@@ -20,13 +21,19 @@ int32_t PercentDone(double start, double reached, double total) {
   return static_cast<int32_t>(std::trunc(std::fmin(std::fmax(percent, 0.0), 32767.0)));
 }
 
-void LetTheEventLoopRun(TCommandHandler* application) {
-  const int32_t interval = ProgressTimerInterval();
-  if (interval == 0) return;
-  const HWND host = application != nullptr ? application->GetMainFrame() : nullptr;
-  const UINT_PTR timer = SetTimer(host, kProgressTimerId, static_cast<UINT>(interval), nullptr);
-  TCommandHandler::RunOneLoopPass();
-  if (timer != 0) KillTimer(host, timer);
+// Handles every message that waits for the count dialog, the desktop's input taken in first: the
+// dialog paints its text and its Cancel button and hears a click on it, however many messages
+// that takes (one message a check left the button unpainted and a click unheard until the work
+// was over). What waits for the other windows waits on: they must not act while the work that
+// one of them began is under way.
+void LetTheEventLoopRun(HWND dialog) {
+  if (ProgressTimerInterval() == 0 || dialog == nullptr) return;
+  PollDesktop();
+  MSG message;
+  while (IsWindow(dialog) && PeekMessage(&message, dialog, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessage(&message);
+  }
 }
 
 }  // namespace
@@ -59,7 +66,7 @@ bool FormulaProgressCheck(void* opaque, double start, double reached, double tot
       dialog->SetCount(static_cast<int16_t>(percent));
     }
     state.nextCheck = now + kCheckTicks;
-    LetTheEventLoopRun(application);
+    LetTheEventLoopRun(dialog != nullptr ? dialog->Window() : nullptr);
     return TCountDialog::CancelPressed() != 0;
   } catch (const QVException& failure) {
     state.failureError = failure.error();

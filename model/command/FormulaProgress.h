@@ -1,18 +1,15 @@
 #pragma once
 // Progress of a long recomputation of formulas. After two seconds the check opens the count
-// dialog, shows how far the work has come, lets the event loop run once so the dialog can be
-// seen and answered, and says whether the user asked to stop. A failure inside the check is kept
-// in the state and stops the recomputation, so the caller can raise it afterwards.
+// dialog, shows how far the work has come, handles what waits for the dialog so that it can be
+// seen and answered, and says whether the user asked to stop. A failure inside the check is
+// kept in the state and stops the recomputation, so the caller can raise it afterwards.
 
 #include <cstdint>
 
 #include "platform/win32/WindowTypes.h"
 
-// The timer that brings the event loop its pass while the count dialog is up.
-inline constexpr UINT_PTR kProgressTimerId = 6543;
-
-// Milliseconds of the progress timer; 100 at start. With 0 the check neither sets the timer nor
-// runs the event loop.
+// Non-zero (100 at start) while the check handles what waits for the count dialog; with 0 it
+// never does.
 int32_t& ProgressTimerInterval();
 
 struct TFormulaProgressState {

@@ -12,7 +12,11 @@
 
 namespace {
 
+constexpr UINT kFrameNote = WM_USER + 7;
+int gFrameNotes = 0;
+
 LRESULT FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kFrameNote) ++gFrameNotes;
   return DefWindowProc(window, message, wParam, lParam);
 }
 
@@ -87,6 +91,27 @@ TEST_F(CountDialogTest, ALongRecomputationShowsItsCountNeverLessAndCanBeCancelle
   EXPECT_EQ(TCountDialog::DialogUp(), 0);
   EXPECT_EQ(TCountDialog::CancelPressed(), 1);
   EXPECT_TRUE(IsWindowEnabled(frame));
+}
+
+// Messages of the main frame queued ahead of a click on Cancel once took the checks' single
+// message each, so that the click was heard only when the work was over. The next check now
+// hears it, and leaves the frame's messages for after the work.
+TEST_F(CountDialogTest, CancelIsHeardAtTheNextCheckAndTheFrameWaits) {
+  TFormulaProgressState state;
+  state.Start(1500);
+  AdvanceVirtualClock(2100);
+  EXPECT_FALSE(FormulaProgressCheck(&state, 100, 60, 0));
+  ASSERT_NE(TCountDialog::Current(), nullptr);
+  const HWND dialog = TCountDialog::Current()->Window();
+  gFrameNotes = 0;
+  for (int i = 0; i < 20; ++i) PostMessage(frame, kFrameNote, 0, 0);
+  InjectClick(GetDlgItem(dialog, IDCANCEL), {10, 5});
+  EXPECT_TRUE(CheckLater(state, 100, 50, 0));
+  EXPECT_FALSE(IsWindow(dialog));
+  EXPECT_EQ(gFrameNotes, 0) << "the frame acted while the work was under way";
+  MSG message;
+  while (PeekMessage(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&message);
+  EXPECT_EQ(gFrameNotes, 20);
 }
 
 TEST_F(CountDialogTest, TheEndOfTheWorkClosesTheDialog) {

@@ -3,8 +3,8 @@
 // what is typed into the clicked cell, and after a scroll into the cell clicked then, never into
 // a row the editor stood on before; its Body frame button shows and takes the body's coordinates;
 // a curved slot's points are listed and take what is typed; the world's own dialogs keep a value
-// typed into a field when
-// the next click goes to a radio button or a check box.
+// typed into a field when the next click goes to a radio button or a check box, and drop it when
+// the click is on Cancel.
 
 #include <algorithm>
 #include <cmath>
@@ -52,6 +52,7 @@ constexpr WorldDialog kNumbers{"Numbers and Units...", "Numbers and Units", {304
 // View: the scale's field and the grid's check box.
 constexpr WorldDialog kView{"World View...", "View", {212, 100},
                             {}, {86, 14}, {30, 31}, {121, 87}};
+constexpr DialogSpot kViewCancel{179, 87};
 
 // What the world dialogs set, as the saved world keeps it.
 struct SavedSettings {
@@ -437,6 +438,25 @@ TEST_F(DialogFaults, AValueTypedBeforeAClickOnABoxIsSaved) {
   EXPECT_NEAR(saved.animationStep, 0.03, 1e-12);
   EXPECT_EQ(saved.digits, 6);
   EXPECT_NEAR(saved.viewScale, 0.08, 1e-12);
+}
+
+// A value typed and then Cancel clicked was taken all the same: the press on Cancel took the
+// focus from the field, and a field that loses the focus gives up its value. Cancel now drops
+// what was typed, as Escape does.
+TEST_F(DialogFaults, CancelClickedAfterTypingKeepsTheWorldAsItWas) {
+  ASSERT_TRUE(OpenCopy("cancelled-view.yb"));
+  const double before = ReadSettings(CopyPath()).viewScale;
+  ASSERT_GT(before, 0.0);
+  ASSERT_TRUE(OpenDialog(Click({"Edit", "Properties", kView.item}), kView.title));
+  ASSERT_TRUE(ClickIn(kView, kView.field));
+  Me().Key("End");
+  Me().Key("Home", {"Shift_L"});
+  Me().Type("0.5");
+  ASSERT_TRUE(ClickIn(kView, kViewCancel));
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled(kView.title) == 0; }))
+      << "Cancel did not close the dialog";
+  ASSERT_EQ(SaveAndRead().failure, "");
+  EXPECT_NEAR(ReadSettings(CopyPath()).viewScale, before, 1e-12);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "ui/controls/MacEdit.h"
 
 #include "platform/win32/Edit.h"
+#include "platform/win32/MessageBox.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowMessages.h"
 #include "ui/dialogs/DialogFlags.h"
@@ -80,16 +81,21 @@ void TMacEdit::OnConfirmKey() {
   Link().owner->SelectWholeText();
 }
 
-void TMacEdit::OnKillFocus() {
+void TMacEdit::OnKillFocus(HWND gaining) {
   hasFocus_ = 0;
   if (Link().owner == nullptr) return;
   TWindowsDialog* const dialog = Link().Dialog();
+  // The focus that goes to the dialog's Cancel button goes there to close the dialog: what was
+  // typed is dropped, good or bad, as Escape drops it.
+  const bool toCancel = gaining != nullptr && dialog != nullptr &&
+                        ::GetParent(gaining) == dialog->GetSafeHwnd() &&
+                        ::GetDlgCtrlID(gaining) == IDCANCEL;
   const int16_t error = Link().owner->CheckText();
   if (error == 0) {
     // A good value is taken when the focus leaves, but never while an alert is up (the alert
     // itself takes the focus, and its report is already under way) nor while the dialog closes
     // (a confirm has taken it already, a cancel must not).
-    if (!IsAlertShowing() && dialog != nullptr && !dialog->IsClosing()) {
+    if (!IsAlertShowing() && dialog != nullptr && !dialog->IsClosing() && !toCancel) {
       dialog->AcceptValue(Link().owner, false);
     }
     if (m_hWnd != nullptr) {
@@ -98,7 +104,7 @@ void TMacEdit::OnKillFocus() {
     }
     return;
   }
-  ReportRefused(error);
+  if (!toCancel) ReportRefused(error);
 }
 
 void TMacEdit::OnHitTest(LPARAM lParam) {
@@ -141,7 +147,7 @@ BOOL TMacEdit::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* res
     case WM_KILLFOCUS: {
       TChangingControls bracket;
       *result = Default();
-      OnKillFocus();
+      OnKillFocus(reinterpret_cast<HWND>(wParam));
       return TRUE;
     }
     case WM_NCHITTEST: {

@@ -43,7 +43,8 @@ class TMacEdit : public TLinkedControl<CEdit> {
 
  private:
   void OnSetFocus();
-  void OnKillFocus();
+  // The focus goes to `gaining` (null when it goes nowhere or out of the program).
+  void OnKillFocus(HWND gaining);
   void OnHitTest(LPARAM lParam);
   void ReportRefused(int16_t error);
 
