@@ -301,9 +301,11 @@ void TOutput::ExpandColumnFormulas(const Str255& firstName, const Str255& second
     std::string rewritten = ReplaceTokens(ToString(text), tokens);
     // A text that grew past what a formula holds is cut rather than written past its end.
     rewritten.resize(std::min<size_t>(rewritten.size(), Str255::kCapacity));
+    // A formula that carries no unit of its own leaves the column the unit its template gave.
+    const bool ownUnit = formula.GetUnits() != nullptr;
     formula.SetFromPieces(Str255(rewritten.c_str()));
     int32_t unitKind = 0;
-    if (formula.Compile(1.0, &unitKind) == 0) column->SetUnitKind(unitKind);
+    if (formula.Compile(1.0, &unitKind) == 0 && ownUnit) column->SetUnitKind(unitKind);
   }
 }
 

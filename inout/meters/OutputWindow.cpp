@@ -107,9 +107,12 @@ void TOutput::ReadElements(int32_t count, TObjectReader& reader) {
   for (int32_t position = 0; position < columns; ++position) {
     const std::unique_ptr<TFormula> formula = reader.ReadNewFormula();
     const int32_t column = RecordedIndex(position) + 1;
-    // A constant has no unit of its own: the column keeps the unit kind it was stored with.
+    // A constant, or a formula filed without units of its own, has no unit: the column keeps
+    // the unit kind it was stored with.
     if (formula->IsFormula()) {
+      const int32_t stored = Column(column)->GetUnitKind();
       SetColumnFormula(column, *formula);
+      if (formula->GetUnits() == nullptr) Column(column)->SetUnitKind(stored);
     } else {
       Column(column)->Formula().Assign(*formula);
     }

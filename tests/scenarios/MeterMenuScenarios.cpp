@@ -1,8 +1,9 @@
 // Meters placed from the Meter menu on the pendulum follow the tape: a new meter shows its
 // placeholder, the meter of a run stepped back to frame 5 shows frame 5's recorded values, its
 // kind button makes it a graph and then a bar meter, and a world saved, reopened and saved again
-// under another name differs from the first file only in the values its meters showed. A spring's
-// force meter shows the force of the start at the first frame.
+// under another name differs from the first file only in the values its meters showed. A gear
+// pair's relative rotation is the difference of its wheels' turns, and a spring's force meter
+// shows the force along its length of the start at the first frame.
 
 #include <algorithm>
 #include <cmath>
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "inout/meters/Output.h"
@@ -113,22 +115,9 @@ struct SavedMeter {
   std::vector<std::vector<double>> values;
 };
 
-SavedMeter ReadSavedMeter(const std::string& path) {
+// The recorded values of one meter of a world read from its file.
+SavedMeter RecordedValues(TWorldDoc& world, TOutput* meter) {
   SavedMeter saved;
-  ProgramUnits units;
-  TQVDoc document;
-  document.ReadDocument(path);
-  TWorldDoc& world = document.World();
-  TOutput* meter = nullptr;
-  for (TLink* object : world.Objects()) {
-    auto* found = dynamic_cast<TOutput*>(object);
-    if (found == nullptr) continue;
-    if (meter != nullptr) {
-      saved.failure = "the world holds more than one meter";
-      return saved;
-    }
-    meter = found;
-  }
   const TFrameStore* store = world.GetStore();
   if (meter == nullptr || store == nullptr) {
     saved.failure = meter == nullptr ? "the world holds no meter" : "the world keeps no run";
@@ -148,6 +137,27 @@ SavedMeter ReadSavedMeter(const std::string& path) {
     saved.values.push_back(row);
   }
   return saved;
+}
+
+// Every meter of a saved world, in the world's order.
+std::vector<SavedMeter> ReadSavedMeters(const std::string& path) {
+  ProgramUnits units;
+  TQVDoc document;
+  document.ReadDocument(path);
+  TWorldDoc& world = document.World();
+  std::vector<SavedMeter> meters;
+  for (TLink* object : world.Objects())
+    if (auto* meter = dynamic_cast<TOutput*>(object)) meters.push_back(RecordedValues(world, meter));
+  return meters;
+}
+
+// A saved world's one meter.
+SavedMeter ReadSavedMeter(const std::string& path) {
+  std::vector<SavedMeter> meters = ReadSavedMeters(path);
+  if (meters.size() == 1) return meters.front();
+  SavedMeter none;
+  none.failure = meters.empty() ? "the world holds no meter" : "the world holds more than one meter";
+  return none;
 }
 
 // The tallest unbroken column of dark pixels in the right half of a meter's picture, inside its
@@ -403,9 +413,63 @@ TEST_F(MeterMenus, APinsRelativeRotationMeterFollowsTheTurnOfItsGear) {
   EXPECT_NEAR(std::abs(last[1]), turn, 1e-3 * turn) << "the pin's meter does not follow its gear";
 }
 
+// The gear pair of the gear train, clicked where its wheels meet, gets a meter of the relative
+// rotation it holds beside the Position meters of its two wheels, each clicked on its outline:
+// at every recorded frame the pair's meter shows the difference of the wheels' turns.
+TEST_F(MeterMenus, AGearPairsRelativeRotationIsTheDifferenceOfItsWheelsTurns) {
+  // From the main window's corner on the sample's opening view: the large wheel's top, the
+  // small wheel's far side and the point where they meet.
+  constexpr int kDriverTopX = 280;
+  constexpr int kDriverTopY = 186;
+  constexpr int kDrivenTopX = 458;
+  constexpr int kDrivenTopY = 274;
+  constexpr int kContactX = 370;
+  constexpr int kContactY = 275;
+  ASSERT_TRUE(OpenCopy("meter-gear.yb", "gear-train-and-rack.yb"));
+  const Box frame = Frame();
+  const Box view = WorldView();
+  // Each object is picked after a press on the world's background has let the meter placed
+  // before go.
+  const auto place = [&](int x, int y, const std::string& item, const std::string& menu) {
+    Me().Click(view.Right() - 30, view.Bottom() - 30);
+    ASSERT_TRUE(Me().Idle());
+    Me().Click(frame.x + x, frame.y + y);
+    ASSERT_TRUE(Me().Idle());
+    ASSERT_TRUE(Choose({"Meter", item}, {.objectMenu = menu}));
+  };
+  place(kDriverTopX, kDriverTopY, "Position", "OutMassMenu");
+  place(kDrivenTopX, kDrivenTopY, "Position", "OutMassMenu");
+  place(kContactX, kContactY, "Relative rotation", "OutGearMenu");
+  Me().Click(view.Right() - 30, view.Bottom() - 30);
+  ASSERT_TRUE(StepForward(kRunFrames));
+  Save();
+  const std::vector<SavedMeter> saved = ReadSavedMeters(CopyPath());
+  ASSERT_EQ(saved.size(), 3u) << "not every menu item placed its meter";
+  for (const SavedMeter& meter : saved) {
+    ASSERT_EQ(meter.failure, "");
+    ASSERT_EQ(meter.frames, kRunFrames + 1) << "the steps did not record the run";
+  }
+  // The wheels' meters show time, x, y and the turn; the pair's time and its rotation.
+  ASSERT_EQ(saved[0].columns, 4);
+  ASSERT_EQ(saved[1].columns, 4);
+  ASSERT_EQ(saved[2].columns, 2);
+  const auto difference = [&](int frame) {
+    return saved[1].values[static_cast<size_t>(frame)][3] -
+           saved[0].values[static_cast<size_t>(frame)][3];
+  };
+  // The small wheel turns back twice as fast as the large one forward: the difference grows.
+  EXPECT_GT(std::abs(difference(kRunFrames)), 1.0) << "the wheels did not turn";
+  // Which wheel the pair measures from decides the sign, the same at every frame.
+  const double sign = saved[2].values.back()[1] * difference(kRunFrames) < 0 ? -1.0 : 1.0;
+  for (const int at : {1, kShownFrame, kRunFrames / 2, kRunFrames}) {
+    EXPECT_NEAR(saved[2].values[static_cast<size_t>(at)][1], sign * difference(at), 1e-3)
+        << "frame " << at;
+  }
+}
+
 // The spring of the spring-and-pin sample (constant 100, rest length 1) starts stretched to 1.5:
-// its Force meter shows the 50 of that stretch at the first frame already, not a zero that only
-// the first step replaces.
+// its Force along length meter shows the pull of 50 of that stretch at the first frame already,
+// not a zero that only the first step replaces.
 TEST_F(MeterMenus, ASpringsForceMeterShowsTheStartsForceAtTheFirstFrame) {
   ASSERT_TRUE(OpenCopy("meter-spring.yb", "spring-and-pin.yb"));
   // The spring lies along the view's top rows: the row with the most ink in the view's top half,
@@ -427,16 +491,17 @@ TEST_F(MeterMenus, ASpringsForceMeterShowsTheStartsForceAtTheFirstFrame) {
   while (!IsInk(top.At(left, row))) ++left;
   Me().Click(top.box.x + left + 25, top.box.y + row);
   ASSERT_TRUE(Me().Idle());
-  ASSERT_TRUE(Choose({"Meter", "Force"}, {.objectMenu = "OutLConstrMenu"}));
+  ASSERT_TRUE(Choose({"Meter", "Force along length"}, {.objectMenu = "OutLConstrMenu"}));
   Me().Click(view.Right() - 30, view.Bottom() - 30);
   ASSERT_TRUE(StepForward(3));
   Save();
   const SavedMeter saved = ReadSavedMeter(CopyPath());
   ASSERT_EQ(saved.failure, "");
   ASSERT_EQ(saved.frames, 4) << "the steps did not record the run";
-  ASSERT_EQ(saved.columns, 3);
-  EXPECT_NEAR(std::abs(saved.values[0][1]), 50.0, 1e-6) << "the first frame shows no force";
-  EXPECT_NEAR(saved.values[0][2], 0.0, 1e-9);
+  // The time and the one force a spring has, along its length: no second column always 0.
+  ASSERT_EQ(saved.columns, 2);
+  // Stretched, the spring pulls its ends together.
+  EXPECT_NEAR(saved.values[0][1], -50.0, 1e-6) << "the first frame shows no force";
   // The force eases as the spring shortens: the next frame's is close and of the same sign.
   EXPECT_GT(saved.values[0][1] * saved.values[1][1], 0.0);
   EXPECT_NEAR(saved.values[1][1], saved.values[0][1], 5.0);

@@ -1,5 +1,6 @@
 // Meters and sliders made for an object of the spring-and-pin sample from the Meter and Input
-// menus: a meter of the box's position shows the run's values as they change, and a slider on
+// menus: a meter of the box's position shows the run's values as they change, its bars at once
+// when its kind button makes it a bar meter, and its units and labels when ticked; a slider on
 // the spring's constant sets the constant when its thumb is dragged, slowly or quickly.
 
 #include <algorithm>
@@ -56,6 +57,38 @@ int SavedMeterCount(const std::string& path) {
 
 class Meters : public SampleScenario {
  protected:
+  // The box, clicked off its centre, and Meter > Position; a press on the world's background
+  // then leaves the meter unselected. The box of the meter drawn.
+  Box PlaceBoxMeter() {
+    const Box frame = Frame();
+    // The gadgets' corner of the world from the view's top edge, where a new meter's frame
+    // starts.
+    Box area = GadgetArea();
+    area.y -= 10;
+    const Picture empty = Me().Grab(area);
+    Me().Click(frame.x + kBoxX - 10, frame.y + kObjectsY + 9);
+    EXPECT_TRUE(Me().Idle());
+    EXPECT_TRUE(Choose({"Meter", "Position"}, {.objectMenu = "OutMassMenu"}));
+    Me().Click(frame.x + kAnchorX + 40, frame.y + kObjectsY + 120);
+    EXPECT_TRUE(Me().Idle());
+    Box meter = ChangedBox(empty, Me().Grab(area));
+    if (meter.Empty()) return meter;
+    // The meter may reach right beyond the corner watched: its frame's top edge is an
+    // unbroken dark run.
+    const Picture top = Me().Grab({meter.x, meter.y, 400, 1});
+    meter.width = 3;
+    while (meter.width < top.box.width && IsInk(top.At(meter.width, 0))) ++meter.width;
+    return meter;
+  }
+  // World > Step Forward from the keyboard, the times asked.
+  ::testing::AssertionResult StepForward(int times) {
+    for (int step = 0; step < times; ++step) {
+      Me().Key("w", {"Alt_L"});
+      Me().Key("f");
+      if (::testing::AssertionResult idle = Me().Idle(); !idle) return idle;
+    }
+    return ::testing::AssertionSuccess();
+  }
   // Saves the copy with Ctrl+S and reads the spring's constant back.
   SavedConstant SaveAndReadBack() {
     Me().Control("s");
@@ -133,6 +166,73 @@ TEST_F(Meters, APositionMetersColumnButtonsNameTheirColumns) {
   const Box inside{kind.x + 2, kind.y + 2, 12, 8};
   EXPECT_GT(Me().Grab(inside).Count(IsInk), 12) << "the bar meter's kind button shows no bars";
   EXPECT_NE(Me().Grab(kind), graph) << "the kind button shows the same picture for bars";
+}
+
+// After a run, two clicks on the kind button make the meter a bar meter whose bars stand in
+// their columns' colour (black, as the Meter menu makes them) at once, as a full redraw of the
+// world draws them: the box's x, 1.5 m, lies above the range and fills its bar.
+TEST_F(Meters, TwoKindButtonClicksShowTheBarsAtOnce) {
+  ASSERT_TRUE(StartOnSample(kSample));
+  const Box meter = PlaceBoxMeter();
+  ASSERT_GE(meter.height, 60) << "no meter with a button for each of its three columns";
+  ASSERT_TRUE(StepForward(3));
+  const int kindX = meter.x + 2 + 11;
+  const int kindY = meter.y + 2 + 7;
+  for (int click = 0; click < 2; ++click) {
+    Me().Click(kindX, kindY);
+    Me().MoveTo(0, 0);
+    ASSERT_TRUE(Me().Idle());
+  }
+  // Right of the column buttons, where the bars stand, a full bar long.
+  const Box bars{meter.x + 28, meter.y + 6, 40, 100};
+  const auto isBlack = [](uint32_t pixel) { return (pixel & 0xFFFFFF) == 0; };
+  const Picture atOnce = Me().Grab(bars);
+  EXPECT_GT(atOnce.Count(isBlack), 5 * 90) << "the bar meter shows no bar";
+  ASSERT_TRUE(Choose({"World", "Redraw the World"}));
+  EXPECT_EQ(Me().Grab(bars).Differences(atOnce), 0) << "a redraw shows other bars";
+}
+
+// Units, then Labels, ticked in the meter's Properties window: each line of the readout names
+// its unit from half way across, then its column at its left.
+TEST_F(Meters, TickedUnitsAndLabelsPutTheirNamesOnEachLine) {
+  ASSERT_TRUE(StartOnSample(kSample));
+  const Box meter = PlaceBoxMeter();
+  ASSERT_GE(meter.height, 60) << "no meter with a button for each of its three columns";
+  ASSERT_TRUE(StepForward(1));
+  // The readout's inside, right of the column buttons and inside the frame, line by line.
+  constexpr int kInner = 26;
+  const int width = meter.width - kInner - 4;
+  const int line = (meter.height - 8) / 3;
+  const auto inkAt = [&](int n, int from, int across) {
+    const Box box{meter.x + kInner + 2 + from, meter.y + 4 + n * line, across, line - 3};
+    return Me().Grab(box).Count(IsInk);
+  };
+  // The box of the Properties window's tick, from the window's top left corner, ticked; the
+  // window is closed again, so that it leaves the meter in view, and the world steps on.
+  const auto tick = [&](int x, int y) {
+    Me().DoubleClick(meter.x + meter.width / 2, meter.y + 20);
+    ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Properties") != 0; }))
+        << "the double click opened no Properties window";
+    ASSERT_TRUE(Me().Idle());
+    const Box properties = Me().Place(Me().WindowTitled("Properties"));
+    Me().Click(properties.x + x, properties.y + y);
+    ASSERT_TRUE(Me().Idle());
+    Me().Click(properties.Right() - 14, properties.y + 14);
+    ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Properties") == 0; }))
+        << "the Properties window stayed open";
+    ASSERT_TRUE(Me().Idle());
+    ASSERT_TRUE(StepForward(1));
+  };
+  for (int n = 0; n < 3; ++n) {
+    ASSERT_EQ(inkAt(n, width / 2, 5), 0) << "ink where a unit goes before any was asked";
+    ASSERT_EQ(inkAt(n, 0, 10), 0) << "ink where a label goes before any was asked";
+  }
+  tick(238, 167);  // Units
+  for (int n = 0; n < 3; ++n)
+    EXPECT_GT(inkAt(n, width / 2, 5), 0) << "no unit half way across line " << n + 1;
+  tick(105, 167);  // Labels
+  for (int n = 0; n < 3; ++n)
+    EXPECT_GT(inkAt(n, 0, 10), 0) << "no label at the left of line " << n + 1;
 }
 
 // Edit > Select All (Ctrl+A) takes a meter with the world's objects: Delete clears it too.

@@ -5,6 +5,7 @@
 // change of a constraint's filing and paste its output into resources/main:
 //   yb_make_templates > constraint-templates.txt
 
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <initializer_list>
@@ -32,6 +33,7 @@
 #include "inout/meters/Output.h"
 #include "model/Formula.h"
 #include "model/filing/ObjectWriter.h"
+#include "simulation/DimensionCode.h"
 
 namespace {
 
@@ -126,10 +128,11 @@ void AddInput(Template& entry) {
 
 // A meter of quantities of the object it is made for: column 1 is the time, the others the
 // formulas, where "&" stands for the object until the meter is made, each with the label that
-// tells its line and button apart.
+// tells its line and button apart and the unit its value is in, which Units names.
 struct MeterColumn {
   const char* label;
   const char* formula;
+  uint32_t unit;
 };
 
 void AddMeter(Template& entry, const char* name, std::initializer_list<MeterColumn> columns) {
@@ -145,32 +148,50 @@ void AddMeter(Template& entry, const char* name, std::initializer_list<MeterColu
     formula.SetFromPieces(Str255(shown.formula));
     meter.SetColumnFormula(++column, formula);
     meter.Column(column)->SetLabel(Str255(shown.label));
+    meter.Column(column)->SetUnitKind(static_cast<int32_t>(shown.unit));
   }
 }
 
 // The meters of the objects' output menus.
 void AddMeters(const std::function<Template&(int16_t, const char*)>& add) {
+  constexpr uint32_t kLength = kDimensionLength;
+  constexpr uint32_t kAngle = kDimensionAngle;
+  constexpr uint32_t kSpeed = kDimensionVelocity;
+  constexpr uint32_t kTurnRate = kDimensionAngularVelocity;
+  constexpr uint32_t kAcceleration = kDimensionAcceleration;
+  // Radians per second squared.
+  constexpr uint32_t kTurnAcceleration = 0x00E10000;
+  constexpr uint32_t kForce = kDimensionForce;
   AddMeter(add(5001, "A body's position"), "% position",
-           {{"x", "&.p.x"}, {"y", "&.p.y"}, {"rotation", "&.p.r"}});
+           {{"x", "&.p.x", kLength}, {"y", "&.p.y", kLength}, {"rotation", "&.p.r", kAngle}});
   AddMeter(add(5002, "A body's velocity"), "% velocity",
-           {{"Vx", "&.v.x"}, {"Vy", "&.v.y"}, {"Vr", "&.v.r"}});
+           {{"Vx", "&.v.x", kSpeed}, {"Vy", "&.v.y", kSpeed}, {"Vr", "&.v.r", kTurnRate}});
   AddMeter(add(5003, "A body's acceleration"), "% acceleration",
-           {{"Ax", "&.a.x"}, {"Ay", "&.a.y"}, {"Ar", "&.a.r"}});
+           {{"Ax", "&.a.x", kAcceleration},
+            {"Ay", "&.a.y", kAcceleration},
+            {"Ar", "&.a.r", kTurnAcceleration}});
   AddMeter(add(5004, "The total force on a body"), "% total force",
-           {{"Fx", "&.mass*&.a.x"}, {"Fy", "&.mass*&.a.y"}});
-  AddMeter(add(5010, "A point's position"), "% position", {{"x", "&.p.x"}, {"y", "&.p.y"}});
-  AddMeter(add(5011, "A point's velocity"), "% velocity", {{"Vx", "&.v.x"}, {"Vy", "&.v.y"}});
+           {{"Fx", "&.mass*&.a.x", kForce}, {"Fy", "&.mass*&.a.y", kForce}});
+  AddMeter(add(5010, "A point's position"), "% position",
+           {{"x", "&.p.x", kLength}, {"y", "&.p.y", kLength}});
+  AddMeter(add(5011, "A point's velocity"), "% velocity",
+           {{"Vx", "&.v.x", kSpeed}, {"Vy", "&.v.y", kSpeed}});
   AddMeter(add(5012, "A point's acceleration"), "% acceleration",
-           {{"Ax", "&.a.x"}, {"Ay", "&.a.y"}});
-  AddMeter(add(5020, "A constraint's length"), "% length", {{"length", "&.dp.x"}});
+           {{"Ax", "&.a.x", kAcceleration}, {"Ay", "&.a.y", kAcceleration}});
+  AddMeter(add(5020, "A constraint's length"), "% length", {{"length", "&.dp.x", kLength}});
   AddMeter(add(5021, "How fast a constraint's length changes"), "% length rate",
-           {{"rate", "&.dv.x"}});
+           {{"rate", "&.dv.x", kSpeed}});
   AddMeter(add(5022, "A constraint's force"), "% force",
-           {{"Fx", "constraintforce(&).x"}, {"Fy", "constraintforce(&).y"}});
-  AddMeter(add(5030, "A constraint's rotation"), "% rotation", {{"rotation", "&.dp.r"}});
+           {{"Fx", "constraintforce(&).x", kForce}, {"Fy", "constraintforce(&).y", kForce}});
+  // A spring, rod or rope acts along the line between its ends only: one value, positive where
+  // it pushes the ends apart, labelled as what it is rather than as an x with a y of 0 beside it.
+  AddMeter(add(5023, "A linear constraint's force along its length"), "% force",
+           {{"F along length", "constraintforce(&).x", kForce}});
+  AddMeter(add(5030, "A constraint's rotation"), "% rotation", {{"rotation", "&.dp.r", kAngle}});
   AddMeter(add(5031, "How fast a constraint's rotation changes"), "% rotation rate",
-           {{"rate", "&.dv.r"}});
-  AddMeter(add(5032, "A constraint's torque"), "% torque", {{"torque", "constraintforce(&).r"}});
+           {{"rate", "&.dv.r", kTurnRate}});
+  AddMeter(add(5032, "A constraint's torque"), "% torque",
+           {{"torque", "constraintforce(&).r", kDimensionTorque}});
 }
 
 constexpr double kQuarterTurn = 1.5707963267948966;

@@ -201,6 +201,8 @@ TEST_F(OutputFilingTest, ColumnFormulasReadBackInTheirColumns) {
     formula.SetFromPieces(Str255(texts[i - 1]));
     meter.SetColumnFormula(i, formula);
   }
+  // A column in a unit keeps it, though its formula carries none.
+  meter.Column(2)->SetUnitKind(0x01000000);
   meter.RotateColumns();
   std::unique_ptr<TOutput> read = Read(Document(meter));
   ASSERT_NE(read, nullptr);

@@ -192,4 +192,21 @@ TEST(Output, PlaceholdersTakeTheNamesAndLongTextsAreCut) {
   EXPECT_EQ(cut.substr(0, 12), "Body1+Body1+");
 }
 
+// A column keeps the unit its template gave it when its formula names no unit of its own, so
+// that Units can name it; a formula carrying a unit gives the column that one.
+TEST(Output, PlaceholdersKeepTheColumnsUnitUnlessTheFormulaCarriesOne) {
+  TOutput meter;
+  meter.SetColumnCount(3);
+  meter.Column(2)->Formula().SetFromPieces(Str255("&.p.x"));
+  meter.Column(2)->SetUnitKind(0x01000000);
+  meter.Column(3)->Formula().SetFromPieces(Str255("&.v.x"));
+  meter.Column(3)->SetUnitKind(0x01000000);
+  TFormulaUnits units;
+  units.unitKind = 0x01F00000;
+  meter.Column(3)->Formula().SetUnits(units);
+  meter.ExpandColumnFormulas(Str255("Body1"), Str255(""), Str255(""));
+  EXPECT_EQ(meter.Column(2)->GetUnitKind(), 0x01000000);
+  EXPECT_EQ(meter.Column(3)->GetUnitKind(), 0x01F00000);
+}
+
 }  // namespace
