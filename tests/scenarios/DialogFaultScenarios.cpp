@@ -205,6 +205,17 @@ class DialogFaults : public SampleScenario {
   static int CellMiddleX(const TableSeen& table) {
     return (table.column1Left + table.column1Right) / 2;
   }
+  // Types `value` into the table's first cell, takes it with Return and saves the world.
+  ::testing::AssertionResult TypeIntoTheFirstCellAndSave(const TableSeen& table,
+                                                         const std::string& value) {
+    Me().Click(CellMiddleX(table), table.rowTops[0] + table.pitch / 2 - 1);
+    if (auto idle = Me().Idle(); !idle) return idle;
+    Me().Type(value);
+    Me().Key("Return");
+    if (auto idle = Me().Idle(); !idle) return idle;
+    if (auto saved = Save(); !saved) return saved;
+    return Me().Idle();
+  }
 };
 
 // World > Show Every Nth Frame > Other... and Tracking > Other... once did nothing: the dialogs
@@ -372,13 +383,7 @@ TEST_F(DialogFaults, ThePointTablesBodyFrameButtonShowsAndTakesBodyCoordinates) 
 
   const TableSeen table = Table();
   ASSERT_TRUE(table.Found()) << "no cells seen in the point table";
-  Me().Click(CellMiddleX(table), table.rowTops[0] + table.pitch / 2 - 1);
-  ASSERT_TRUE(Me().Idle());
-  Me().Type("2.5");
-  Me().Key("Return");
-  ASSERT_TRUE(Me().Idle());
-  ASSERT_TRUE(Save());
-  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(TypeIntoTheFirstCellAndSave(table, "2.5"));
 
   const ProgramUnits units;
   TQVDoc saved;
@@ -401,13 +406,7 @@ TEST_F(DialogFaults, TheCurvedSlotsPointTypedInThePointTableIsSaved) {
   ASSERT_TRUE(Me().Idle());
   const TableSeen table = Table();
   ASSERT_TRUE(table.Found()) << "the curved slot's points are not listed";
-  Me().Click(CellMiddleX(table), table.rowTops[0] + table.pitch / 2 - 1);
-  ASSERT_TRUE(Me().Idle());
-  Me().Type("0.5");
-  Me().Key("Return");
-  ASSERT_TRUE(Me().Idle());
-  ASSERT_TRUE(Save());
-  ASSERT_TRUE(Me().Idle());
+  ASSERT_TRUE(TypeIntoTheFirstCellAndSave(table, "0.5"));
 
   const ProgramUnits units;
   TQVDoc saved;

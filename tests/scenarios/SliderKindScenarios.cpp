@@ -99,6 +99,16 @@ class SliderKinds : public ScriptScenario {
     Me().Control("s");
     return Me().Idle();
   }
+  // Selects the spring and places the slider of its constant from the Input menu: its track.
+  Box PlaceTheSpringsSlider() {
+    const Box frame = Frame();
+    const Box area = GadgetArea();
+    const Picture empty = Me().Grab(area);
+    Me().Click(frame.x + (kAnchorX + kBoxX) / 2, frame.y + kObjectsY);
+    EXPECT_TRUE(Me().Idle());
+    EXPECT_TRUE(Choose({"Input", "Spring constant"}, {.objectMenu = "InSpringMenu"}));
+    return SliderTrack(empty, Me().Grab(area));
+  }
 };
 
 // The spring's slider, selected by a press beside its track, becomes a text box from its own
@@ -210,12 +220,7 @@ TEST_F(SliderKinds, ASliderBecomesATextBoxAButtonAndATableFromItsOwnMenu) {
 TEST_F(SliderKinds, WithControlsSelectedFirstAPressOnTheTrackSelectsTheSlider) {
   ASSERT_TRUE(OpenCopy("slider-selected-first.yb"));
   const Box frame = Frame();
-  const Box area = GadgetArea();
-  const Picture empty = Me().Grab(area);
-  Me().Click(frame.x + (kAnchorX + kBoxX) / 2, frame.y + kObjectsY);
-  ASSERT_TRUE(Me().Idle());
-  ASSERT_TRUE(Choose({"Input", "Spring constant"}, {.objectMenu = "InSpringMenu"}));
-  const Box slider = ChangedBox(empty, Me().Grab(area));
+  const Box slider = PlaceTheSpringsSlider();
   ASSERT_GE(slider.width, 40) << "no slider appeared at the top left of the world";
   Me().Click(frame.x + kAnchorX + 40, frame.y + kObjectsY + 120);
   ASSERT_TRUE(Me().Idle());
@@ -345,13 +350,7 @@ TEST_F(SliderKinds, AListedScriptIsOfferedForANewButtonInAMaximisedWindowAndRuns
 // read, and the step that follows takes the spring's constant from it.
 TEST_F(SliderKinds, ATableInputFollowsTheTableReadWhileItIsSelected) {
   ASSERT_TRUE(OpenCopy("table-input.yb"));
-  const Box frame = Frame();
-  const Box area = GadgetArea();
-  const Picture empty = Me().Grab(area);
-  Me().Click(frame.x + (kAnchorX + kBoxX) / 2, frame.y + kObjectsY);
-  ASSERT_TRUE(Me().Idle());
-  ASSERT_TRUE(Choose({"Input", "Spring constant"}, {.objectMenu = "InSpringMenu"}));
-  const Box slider = ChangedBox(empty, Me().Grab(area));
+  const Box slider = PlaceTheSpringsSlider();
   ASSERT_GE(slider.width, 40) << "no slider appeared at the top left of the world";
   Me().Click(slider.x - 2, slider.y + slider.height / 2);
   ASSERT_TRUE(Me().Idle());
