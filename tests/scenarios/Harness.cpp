@@ -828,6 +828,15 @@ Box MenuItemRow(const Box& popup, const MenuPath& path) {
   return gPerson->Idle();
 }
 
+::testing::AssertionResult Scenario::WorldMenuByKeys(const std::string& letter, int times) {
+  for (int step = 0; step < times; ++step) {
+    Me().Key("w", {"Alt_L"});
+    Me().Key(letter);
+    if (::testing::AssertionResult idle = Me().Idle(); !idle) return idle;
+  }
+  return ::testing::AssertionSuccess();
+}
+
 ::testing::AssertionResult Scenario::ExportShownFrame(const std::string& path) {
   if (::testing::AssertionResult chosen = Click({"File", "More Exports", "DXF of This Frame..."});
       !chosen)

@@ -266,6 +266,8 @@ class Scenario : public ::testing::Test {
   // File > More Exports > DXF of This Frame..., and the drawing's path typed over the name the
   // dialog proposes.
   ::testing::AssertionResult ExportShownFrame(const std::string& path);
+  // A World menu item by its letter (Alt+W, then the letter), the times asked, idle after each.
+  static ::testing::AssertionResult WorldMenuByKeys(const std::string& letter, int times = 1);
 
  private:
   // Opens the menu of a bar title at one click; `popup` is where its items are clicked.

@@ -188,14 +188,7 @@ class MeterMenus : public ScriptScenario {
     return {workspace.x, workspace.y, workspace.width - 40, workspace.height - 40};
   }
   // World > Step Forward from the keyboard, the times asked.
-  ::testing::AssertionResult StepForward(int times) {
-    for (int step = 0; step < times; ++step) {
-      Me().Key("w", {"Alt_L"});
-      Me().Key("f");
-      if (::testing::AssertionResult idle = Me().Idle(); !idle) return idle;
-    }
-    return ::testing::AssertionSuccess();
-  }
+  ::testing::AssertionResult StepForward(int times) { return WorldMenuByKeys("f", times); }
   // Ctrl+S, and the bytes the program wrote.
   std::vector<uint8_t> Save() {
     Me().Control("s");

@@ -81,14 +81,7 @@ class Meters : public SampleScenario {
     return meter;
   }
   // World > Step Forward from the keyboard, the times asked.
-  ::testing::AssertionResult StepForward(int times) {
-    for (int step = 0; step < times; ++step) {
-      Me().Key("w", {"Alt_L"});
-      Me().Key("f");
-      if (::testing::AssertionResult idle = Me().Idle(); !idle) return idle;
-    }
-    return ::testing::AssertionSuccess();
-  }
+  ::testing::AssertionResult StepForward(int times) { return WorldMenuByKeys("f", times); }
   // Saves the copy with Ctrl+S and reads the spring's constant back.
   SavedConstant SaveAndReadBack() {
     Me().Control("s");

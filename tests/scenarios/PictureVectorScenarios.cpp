@@ -129,6 +129,13 @@ NewInk InkAdded(const Picture& before, const Picture& after) {
 
 class PicturesAndVectors : public window_seen::WorldWindowScenario {
  protected:
+  // How many pixels of the world, as `shown`, World > Redraw the World changes: none when the
+  // window drew no more and no less than the frame it shows.
+  int LeftForARedraw(const Picture& shown) {
+    EXPECT_TRUE(Choose({"World", "Redraw the World"}));
+    EXPECT_TRUE(Settle());
+    return shown.Differences(Me().Grab(world_));
+  }
   // A fresh program on a private copy of the sample (with the red picture when asked), the box
   // found where the program shows it.
   void Open(const std::string& name, bool withPicture) {
@@ -365,10 +372,7 @@ TEST_F(PicturesAndVectors, AfterResetTheVelocityArrowIsShownAsARedrawShowsIt) {
   ASSERT_TRUE(Settle());
   Me().Control("t");
   ASSERT_TRUE(Settle());
-  const Picture reset = Me().Grab(world_);
-  ASSERT_TRUE(Choose({"World", "Redraw the World"}));
-  ASSERT_TRUE(Settle());
-  EXPECT_EQ(reset.Differences(Me().Grab(world_)), 0) << "Reset left pixels a redraw takes away";
+  EXPECT_EQ(LeftForARedraw(Me().Grab(world_)), 0) << "Reset left pixels a redraw takes away";
 }
 
 // The electric pull between the two charges of their sample, shown for both: a step back leaves
@@ -388,16 +392,11 @@ TEST_F(PicturesAndVectors, ElectricArrowsSteppedBackLeaveNothingOfTheFrameBefore
   WorldByKeys("b");
   const Picture stepped = Me().Grab(world_);
   ASSERT_GT(stepped.Differences(ahead), 0) << "the steps back changed nothing";
-  ASSERT_TRUE(Choose({"World", "Redraw the World"}));
-  ASSERT_TRUE(Settle());
-  EXPECT_EQ(stepped.Differences(Me().Grab(world_)), 0) << "a step back left pixels a redraw takes away";
+  EXPECT_EQ(LeftForARedraw(stepped), 0) << "a step back left pixels a redraw takes away";
   // Back at the start, where the pull has no recorded value, no arrow is left.
   Me().Control("t");
   ASSERT_TRUE(Settle());
-  const Picture reset = Me().Grab(world_);
-  ASSERT_TRUE(Choose({"World", "Redraw the World"}));
-  ASSERT_TRUE(Settle());
-  EXPECT_EQ(reset.Differences(Me().Grab(world_)), 0) << "Reset left pixels a redraw takes away";
+  EXPECT_EQ(LeftForARedraw(Me().Grab(world_)), 0) << "Reset left pixels a redraw takes away";
 }
 
 TEST_F(PicturesAndVectors, TheVectorDialogsChangeHowTheArrowsAreDrawn) {
