@@ -98,7 +98,11 @@ void TWorldDoc::AddRunningCommand(TCommand* command) {
 void TWorldDoc::RemoveRunningCommand(TCommand* command) {
   std::erase(running_, command);
   if (firstRunning_ == command) firstRunning_ = running_.empty() ? nullptr : running_.front();
-  if (running_.empty()) runState_ = kRunIdle;
+  if (!running_.empty()) return;
+  runState_ = kRunIdle;
+  // The windows learn that the last run is over now, not at their next idle pass: a driver told
+  // the program is idle sees the picture the ended run leaves.
+  if (display_ != nullptr) display_->RunStateChanged(kRunIdle);
 }
 
 uint16_t TWorldDoc::CanStartRun(TCommand* command) {

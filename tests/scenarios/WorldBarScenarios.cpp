@@ -283,9 +283,14 @@ TEST_F(WorldBars, AClickOnABodyStopsTheRun) {
   ASSERT_TRUE(Moves(2)) << "Ctrl+R did not run the world";
   Me().Click(left - 60, top + 15);
   ASSERT_TRUE(Moves(3)) << "a click on empty space stopped the run";
+  const Box around{left - 10, top - 10, 60, 50};
+  const Picture unselected = Me().Grab(around);
   Me().Click(left + 10, top + 15);
-  // A running world is never idle: the answer itself says the run has stopped.
-  ASSERT_TRUE(Settle()) << "the run went on after the click on the rectangle";
+  // A running world is never idle: the answer itself says the run has stopped, and that the
+  // picture the stop leaves is drawn, the clicked rectangle selected with its handles.
+  ASSERT_TRUE(Me().Idle()) << "the run went on after the click on the rectangle";
+  EXPECT_GT(Me().Grab(around).Count(IsInk), unselected.Count(IsInk) + 40)
+      << "the rectangle's handles are not drawn when the program says it is idle";
   const Picture stopped = Me().Grab(world);
   ASSERT_TRUE(Me().Idle());
   EXPECT_EQ(Me().Grab(world).Differences(stopped), 0) << "the world moved after the click";

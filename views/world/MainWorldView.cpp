@@ -397,6 +397,13 @@ void TMainWorldView::WorldRunStateChanged(int32_t state) {
   worldRunning_ = state != kRunIdle;
   // A run that starts erases the tracks of earlier ones when the world asks for it.
   if (starting && world_ && world_->GetAutoEraseTrack() != 0) EraseTracks();
+  if (state == kRunIdle) LeaveEndedRun();
+}
+
+void TMainWorldView::LeaveEndedRun() {
+  if (world_ && runState_ != kEditing && world_->GetRunState() == kRunIdle &&
+      !world_->FirstRunningCommand())
+    SetRunState(kEditing);
 }
 
 void TMainWorldView::EraseTracks() {

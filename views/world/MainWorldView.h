@@ -245,6 +245,9 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   // The world's run state (idle, forwards, backwards): a run that starts erases the tracks
   // when the world's auto-erase setting is on.
   void WorldRunStateChanged(int32_t state);
+  // The view goes back to editing once the world's last run has ended, so that the selection and
+  // the editing picture show at once rather than at the next hover pass.
+  void LeaveEndedRun();
   // The frame whose tracks were drawn last; -1 when the next shown frame draws them afresh.
   int32_t GetLastFrameDrawn() const { return lastFrameDrawn_; }
   // Whether the frame now shown has to be drawn again: editing, unless its tracks are drawn

@@ -319,9 +319,7 @@ bool TMainWorldView::DoSetCursor(const MacPoint& portPoint, RegionRec* cursorReg
 
 int16_t TMainWorldView::DoIdle(int16_t) {
   // A run that ended leaves the view to editing.
-  if (world_ && runState_ != kEditing && world_->GetRunState() == kRunIdle &&
-      !world_->FirstRunningCommand())
-    SetRunState(kEditing);
+  LeaveEndedRun();
   RunIdleUpdater();
   const HWND window = GetWindowHandle();
   if (!window) return 0;
