@@ -784,6 +784,9 @@ BOOL OpenBarMenu(HWND window, int32_t position) {
   const HMENU bar = GetMenu(window);
   const HMENU submenu = GetSubMenu(bar, position);
   if (!submenu) return FALSE;
+  // A greyed title opens nothing: it has no choice to offer, not even an empty box.
+  if (GetMenuState(bar, static_cast<UINT>(position), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED))
+    return FALSE;
   // The bar's item is selected before its popup opens.
   SendMessage(window, WM_MENUSELECT, static_cast<WPARAM>(MAKELONG(position, MF_POPUP | MF_HILITE)),
               reinterpret_cast<LPARAM>(bar));

@@ -10,6 +10,7 @@
 #include "platform/mfc/CFrameWnd.h"
 #include "platform/win32/ComboBox.h"
 #include "platform/win32/Menu.h"
+#include "platform/win32/Window.h"
 #include "ui/dialogs/DialogFactory.h"
 
 namespace {
@@ -137,6 +138,14 @@ void TActionOwlDialog::OnSelectionChange() {
 }
 
 void TActionOwlDialog::OnOK() {
+  // Nothing chosen, or only the scripts' heading: OK would make nothing, so it says why and the
+  // dialog stays for a choice.
+  if (chosen_ < 0) {
+    if (auto* window = dynamic_cast<TDialogWindow*>(GetDialogOwner()))
+      window->ReportItemRefusal(nullptr, Str255("Choose an action from the list first."));
+    if (list_ && list_->GetSafeHwnd()) ::SetFocus(list_->GetSafeHwnd());
+    return;
+  }
   if (okCallback_) okCallback_(dynamic_cast<TDialogWindow*>(GetDialogOwner()), okData_);
   TWindowsDialog::OnOK();
 }

@@ -314,6 +314,28 @@ TEST_F(MenuTest, APressOnAnotherTitleWhileAMenuIsOpenOpensThatTitlesMenu) {
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
+TEST_F(MenuTest, APressOnAGreyedTitleOpensNothing) {
+  const HWND frame = TopLevel(0, 0, 300, 300, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  const HMENU bar = BuildBar();
+  SetMenu(frame, bar);
+  EnableMenuItem(bar, 1, MF_BYPOSITION | MF_GRAYED);
+  const RECT edit = MenuBarItemRect(frame, 1);
+  const POINT title{(edit.left + edit.right) / 2, (edit.top + edit.bottom) / 2};
+  HWND popup = nullptr;
+  RunSteps({[&] {
+              InjectMouseMove(title);
+              InjectMouseButton(MouseButton::kLeft, true, title);
+              InjectMouseButton(MouseButton::kLeft, false, title);
+            },
+            [&] {
+              popup = GetActivePopupMenuWindow();
+              if (popup) InjectKeyStroke(VK_ESCAPE);
+            }});
+  EXPECT_EQ(popup, nullptr) << "a greyed title opened a menu";
+  EXPECT_TRUE(OpenedBarMenus().empty());
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
 // Runs a popup menu answering with its command, pressing the keys one idle turn at a time;
 // `open` receives, for each key, whether the menu was still open before it was pressed.
 UINT TrackWithKeys(HWND window, HMENU menu, std::vector<int32_t> keys, std::vector<bool>* open) {

@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "core/Alert.h"
 #include "core/Handle.h"
 #include "core/Resources.h"
 #include "platform/mfc/CFrameWnd.h"
@@ -194,6 +196,38 @@ TEST_F(ActionChooserTest, TheChoiceMadeByKeysReachesTheOkCallback) {
   EXPECT_EQ(g_chosen.calls, 1);
   EXPECT_EQ(g_chosen.data, 77);
   EXPECT_EQ(g_chosen.code, 1032);
+}
+
+TEST_F(ActionChooserTest, OkWithNothingChosenIsRefusedAndTheDialogStays) {
+  MenuWithScripts({});
+  // The refusal's alert template.
+  SetResourceModule1(LoadResourceLibrary(kErrorResourceLibrary));
+  std::FILE* said = std::tmpfile();
+  ASSERT_NE(said, nullptr);
+  {
+    const TWindowlessAlerts alerts(said);
+    bool openAfterRefusal = false;
+    ScriptUser({Key(VK_RETURN),
+                [&] {
+                  const HWND dialog = g_chosen.window->GetDialogHandle();
+                  openAfterRefusal = dialog != nullptr && IsWindow(dialog);
+                  InjectKeyStroke(VK_DOWN);
+                },
+                Key(VK_RETURN)});
+    RunActionChooser(kActionChooserDialog,
+                     [](TDialogWindow* made, intptr_t) { g_chosen.window = made; },
+                     &RememberChoice, 0, 0, nullptr);
+    EXPECT_TRUE(openAfterRefusal) << "OK with nothing chosen closed the dialog";
+  }
+  std::rewind(said);
+  char line[256] = "";
+  const bool wrote = std::fgets(line, sizeof line, said) != nullptr;
+  std::fclose(said);
+  ASSERT_TRUE(wrote) << "the refusal said nothing";
+  EXPECT_NE(std::string(line).find("Choose an action"), std::string::npos) << line;
+  // The choice made after the refusal is taken.
+  EXPECT_EQ(g_chosen.calls, 1);
+  EXPECT_EQ(g_chosen.code, 1031);
 }
 
 TEST_F(ActionChooserTest, CancelForgetsTheChoiceOnTheDialogOnly) {
