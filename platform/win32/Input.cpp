@@ -476,13 +476,20 @@ bool NoteInputMessageTaken(MSG& message) {
   return delivered;
 }
 
+bool IsRoutedWhenTaken(const MSG& message) {
+  const std::deque<MSG>& waiting = State().routedWhenTaken;
+  return std::any_of(waiting.begin(), waiting.end(),
+                     [&](const MSG& each) { return SameMessage(each, message); });
+}
+
 void ForgetWindowInput(HWND window) {
   InputState& state = State();
   if (state.capture == window) state.capture = nullptr;
   if (state.lastDownWindow == window) state.lastDownWindow = nullptr;
-  // Its queued messages go with it.
+  // Its queued messages go with it, but for those routed when taken: they were only queued to it
+  // because it held the mouse, and go where they were made (the click right behind the one on a
+  // dialog's Cancel, queued to the button, still acts once the dialog has gone).
   std::erase_if(state.decidedWhenTaken, [&](const MSG& each) { return each.hwnd == window; });
-  std::erase_if(state.routedWhenTaken, [&](const MSG& each) { return each.hwnd == window; });
 }
 
 void ResetInputState() {

@@ -60,3 +60,7 @@ int32_t CharacterOfKey(int32_t virtualKey);
 // dialog that a click before it ended no longer stands in its way); one queued to the window that
 // held the mouse is routed now, when that window has let it go (the message is changed).
 bool NoteInputMessageTaken(MSG& message);
+// For the message queue: whether the input message waits to be routed when taken. It outlives
+// the window it is queued to: that window only held the mouse when the message came, and may be
+// gone (a dialog closed by the click before) by the time the message is read.
+bool IsRoutedWhenTaken(const MSG& message);

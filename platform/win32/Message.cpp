@@ -412,8 +412,9 @@ void SetIdleScript(IdleScript script) {
 
 void ForgetWindowMessages(HWND window) {
   for (std::deque<MSG>* list : {&Queue().posted, &Queue().input}) {
+    const bool input = list == &Queue().input;
     for (auto it = list->begin(); it != list->end();) {
-      if (it->hwnd == window)
+      if (it->hwnd == window && !(input && IsRoutedWhenTaken(*it)))
         it = list->erase(it);
       else
         ++it;

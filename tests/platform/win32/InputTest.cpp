@@ -106,6 +106,37 @@ TEST_F(InputTest, AClickReadWhileAnEarlierPressHoldsTheMouseGoesWhereItWasMade) 
   EXPECT_TRUE(Buttons(Log(), left).empty());
 }
 
+// The same quick click, when the release before it ends a modal dialog: the button that held the
+// mouse goes with the dialog before the click is read, and the click still reaches the window
+// the dialog gave back.
+TEST_F(InputTest, AClickQueuedToAButtonThatHoldsTheMouseOutlivesTheButtonsDialog) {
+  const HWND owner = TopLevel(200, 0, 100, 100);
+  const HWND dialog = TopLevel(0, 0, 100, 100);
+  Pump();
+  EnableWindow(owner, FALSE);
+  InjectMouseButton(MouseButton::kLeft, true, {50, 50});
+  Pump();
+  SetCapture(dialog);  // as the Cancel button does at its press
+  Log().Clear();
+  const int32_t beeps = BeepCount();
+  InjectMouseButton(MouseButton::kLeft, false, {50, 50});
+  InjectMouseButton(MouseButton::kLeft, true, {250, 50});
+  InjectMouseButton(MouseButton::kLeft, false, {250, 50});
+  MSG release;
+  ASSERT_TRUE(PeekMessage(&release, nullptr, WM_LBUTTONUP, WM_LBUTTONUP, PM_REMOVE));
+  EXPECT_EQ(release.hwnd, dialog);
+  // The release handled: the button lets the mouse go and the dialog ends and is destroyed.
+  ReleaseCapture();
+  EnableWindow(owner, TRUE);
+  DestroyWindow(dialog);
+  Pump();
+  EXPECT_THAT(Buttons(Log(), owner), ElementsAre(WM_LBUTTONDOWN, WM_LBUTTONUP))
+      << "the click behind the dialog's last one was lost with it";
+  EXPECT_EQ(BeepCount(), beeps);
+  EXPECT_EQ(GetActiveWindow(), owner);
+  EXPECT_GE(GetKeyState(VK_LBUTTON), 0);
+}
+
 TEST_F(InputTest, CaptureSendsTheMouseToOneWindowWhereverItIs) {
   const HWND left = TopLevel(0, 0, 100, 100);
   const HWND right = TopLevel(200, 0, 100, 100);
