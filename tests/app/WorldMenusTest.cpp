@@ -14,6 +14,7 @@
 #include "bodies/vectors/VectorArrows.h"
 #include "bodies/vectors/VectorThing.h"
 #include "bodies/Shapes.h"
+#include "constraints/Field.h"
 #include "constraints/Pin.h"
 #include "constraints/Springs.h"
 #include "core/MenuCommands.h"
@@ -36,6 +37,7 @@
 #include "views/trackers/DependentsAction.h"
 #include "views/trackers/DuplicateCommands.h"
 #include "views/world/ClipboardCommands.h"
+#include "views/world/FieldMenuCommands.h"
 #include "views/world/SelectionFont.h"
 #include "views/world/TemplateCommand.h"
 #include "views/world/TemplateLink.h"
@@ -720,6 +722,30 @@ TEST_F(WorldMenusTest, NewButtonPlacesTheChosenActionsButtonUndoably) {
     if (auto* found = dynamic_cast<TOpenActionButton*>(button)) opener = found;
   ASSERT_NE(opener, nullptr);
   EXPECT_STREQ(opener->GetDocument().path.Chars(), "/tmp/other.yb");
+}
+
+// A world saved without force fields offers them all the same: choosing one adds the field, as
+// a new world has it (off), undoably.
+TEST_F(WorldMenusTest, AForceFieldTheWorldLacksIsOfferedAndAddedUndoably) {
+  const auto gravity = [&] {
+    std::vector<TGravCnstr*> found;
+    for (TLink* object : world_->Objects())
+      if (auto* field = dynamic_cast<TGravCnstr*>(object)) found.push_back(field);
+    return found;
+  };
+  ASSERT_TRUE(gravity().empty());
+  SetUpMenus();
+  EXPECT_FALSE(Greyed(kCmdGravityField));
+  EXPECT_FALSE(Greyed(kCmdCustomField));
+  Command(kCmdGravityField);
+  ASSERT_EQ(gravity().size(), 1u);
+  EXPECT_TRUE(IsKindOfSafe(gravity().front()->GetRelatedObject(), TGroup::kClassID));
+  EXPECT_FALSE(gravity().front()->IsFieldOn());
+  // The world has it now: the field answers the item itself, and nothing more is added.
+  Command(kCmdGravityField);
+  EXPECT_EQ(gravity().size(), 1u);
+  Command(101);
+  EXPECT_TRUE(gravity().empty());
 }
 
 // The bar's input and meter menus are those of the first selected object: their items make

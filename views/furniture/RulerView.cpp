@@ -79,7 +79,13 @@ std::string TRulerView::FormatLabel(TUnitHandler* units, double value, double sp
   return TrimZeros(text);
 }
 
+void TRulerView::FollowUnits() {
+  if (units_ != nullptr && units_->GetDisplayFactor(kLengthQuantity) != drawnFactor_)
+    InvalidateAllDeep();
+}
+
 void TRulerView::DrawBackground(const MacRect& rect) {
+  if (units_ != nullptr) drawnFactor_ = units_->GetDisplayFactor(kLengthQuantity);
   const HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
   PortFillRectBrush(rect, white);
   DeleteObject(white);
@@ -148,6 +154,9 @@ void TRulerView::StrokeMarker(int32_t along) {
 }
 
 void TRulerView::DrawMarker(int32_t along, bool show) {
+  // The unit can change without a change of the world's objects (Numbers and Units): the marker
+  // follows the pointer over the world, so the labels are checked whenever it moves.
+  FollowUnits();
   if (along == 0) show = false;
   if (markerHidden_ == 0 && markerAlong_ != 0) StrokeMarker(markerAlong_);
   if (show) StrokeMarker(along);

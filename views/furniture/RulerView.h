@@ -44,6 +44,9 @@ class TRulerView : public TOffScreenViewBase {
   // A label's text: the value in the shown length unit with no more decimals than the spacing
   // of the labelled lines needs, -0 written as 0; empty without a unit handler.
   static std::string FormatLabel(TUnitHandler* units, double value, double spacing);
+  // When the shown length unit is no longer the one the labels were drawn in, the ruler is
+  // drawn again (asked when the world's contents change and when the marker moves).
+  void FollowUnits();
   // The labels' font, from the rulers' text style.
   const FontSpec& LabelFont() const { return labelFont_; }
 
@@ -62,6 +65,8 @@ class TRulerView : public TOffScreenViewBase {
   void StrokeMarker(int32_t along);
 
   TUnitHandler* units_ = nullptr;
+  // The length factor the labels were last drawn with.
+  double drawnFactor_ = 0.0;
   FontSpec labelFont_;
   int16_t markerHidden_ = 1;
   int32_t markerAlong_ = 0;

@@ -56,7 +56,10 @@ class TMainWorldView::WorldWatch : public TWorldWatcher {
   WorldWatch(const WorldWatch&) = delete;
   WorldWatch& operator=(const WorldWatch&) = delete;
 
-  void WorldContentsChanged() override { view_.InvalidateChangedAreas(); }
+  void WorldContentsChanged() override {
+    view_.InvalidateChangedAreas();
+    view_.RulersFollowUnits();
+  }
   void WorldSelectionChanged() override {}
   void WorldObjectsChanged() override { view_.InvalidateChangedAreas(); }
   void WorldGone() override { world_ = nullptr; }
@@ -333,6 +336,12 @@ void TMainWorldView::ScaleChanged() {
 void TMainWorldView::InvalidateRulers() {
   for (TOffScreenViewBase* dependent : Dependents()) {
     if (auto* ruler = dynamic_cast<TRulerView*>(dependent)) ruler->InvalidateAllDeep();
+  }
+}
+
+void TMainWorldView::RulersFollowUnits() {
+  for (TOffScreenViewBase* dependent : Dependents()) {
+    if (auto* ruler = dynamic_cast<TRulerView*>(dependent)) ruler->FollowUnits();
   }
 }
 

@@ -376,6 +376,8 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   void BroadcastScrollState();
   // The rulers draw the grid's ticks and labels into their background: they draw it again.
   void InvalidateRulers();
+  // The rulers redraw when the world's length unit is another than their labels show.
+  void RulersFollowUnits();
   // Where the main list's objects stand now, as the background is drawn with them.
   void RememberShownAreas();
   std::unordered_map<const TThing*, MacRect> ShownAreasNow();

@@ -25,6 +25,7 @@
 #include "ui/dialogs/FloatingWindows.h"
 #include "views/trackers/DuplicateCommands.h"
 #include "views/world/CustomConstraintCommand.h"
+#include "views/world/FieldMenuCommands.h"
 #include "views/world/GadgetTextField.h"
 #include "views/world/MainWorldView.h"
 #include "views/world/SelectionFont.h"
@@ -292,6 +293,9 @@ TCommandCore* TWorldMenus::DoMenuCommand(int16_t command, bool& handled) {
       if (!player)
         if (std::unique_ptr<TCommandCore> custom = MakeCustomConstraintCommand(command, world))
           return custom.release();
+      if (!player)
+        if (std::unique_ptr<TCommandCore> field = MakeAddFieldCommand(command, world))
+          return field.release();
       return OfferToObjects(command, handled);
   }
 }
@@ -474,6 +478,10 @@ void TWorldMenus::DoSetupMenus() {
   EnableMenuCommand(kCmdFrameZero, world.LastFrame() > 0);
   EnableMenuCommand(kCmdActionTemplate, true);
   EnableMenuCommand(TCustomConstraint::kCmdNew, !player && world.FirstRunningCommand() == nullptr);
+  // A world without a field offers it all the same: choosing it adds the field. A field the
+  // world has sets its own item up below.
+  for (int16_t field = kCmdGravityField; IsForceFieldCommand(field); ++field)
+    EnableMenuCommand(field, !player && world.FirstRunningCommand() == nullptr);
   EnableCheckMenuCommand(kCmdAngleSnap, !player, world.GetAngleSnap() != 0);
   EnableMenuCommand(1014, !player);
   EnableMenuCommand(kImportCommandNumber, !player);

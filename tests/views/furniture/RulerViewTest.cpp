@@ -166,4 +166,24 @@ TEST_F(RulerViewTest, LabelsReadTheirValuesAndFitTheRuler) {
   EXPECT_EQ(drawn(0.1, {-0.5, 0.3}), (Texts{"-50", "30"}));
 }
 
+// A change of the shown length unit redraws the labels in the new unit once the ruler is asked
+// (the marker moving with the pointer asks); with the unit unchanged the ruler stays as drawn.
+TEST_F(RulerViewTest, LabelsFollowAChangeOfTheLengthUnit) {
+  TNotingRuler* ruler = Ruler();
+  master_->lines = {{20, 0.0, true}, {140, 1.0, true}};
+  Draw(ruler);
+  ASSERT_EQ(ruler->drawn.size(), 2u);
+  ruler->drawn.clear();
+  ruler->FollowUnits();
+  manager_->UpdateNow();
+  Pump();
+  EXPECT_TRUE(ruler->drawn.empty());
+  units_.factor = 100.0;
+  ruler->DrawMarker(60, true);
+  manager_->UpdateNow();
+  Pump();
+  ASSERT_EQ(ruler->drawn.size(), 2u);
+  EXPECT_EQ(ruler->drawn.back().text, "100");
+}
+
 }  // namespace
