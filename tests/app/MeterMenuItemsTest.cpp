@@ -168,7 +168,9 @@ class MeterMenusFixture : public SketchFixture {
       EXPECT_TRUE(formula.IsFormula()) << what << " column " << i << ": " << text.AsCString();
       EXPECT_EQ(formula.CompileError(), 0) << what << " column " << i << ": " << text.AsCString();
       // Each column shown is in a unit, which a meter with Units ticked names.
-      if (i > 1) EXPECT_NE(meter->Column(i)->GetUnitKind(), 0) << what << " column " << i;
+      if (i > 1) {
+        EXPECT_NE(meter->Column(i)->GetUnitKind(), 0) << what << " column " << i;
+      }
     }
     return meter;
   }
