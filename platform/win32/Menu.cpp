@@ -780,12 +780,27 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int32_t x, int32_t y, int32_t, HWND 
 
 namespace {
 
+namespace {
+
+// Whether the menu holds an item that can be chosen.
+bool OffersAChoice(HMENU menu) {
+  const int32_t count = GetMenuItemCount(menu);
+  for (int32_t i = 0; i < count; ++i) {
+    const UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+    if (!(state & (MF_SEPARATOR | MF_GRAYED | MF_DISABLED))) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 BOOL OpenBarMenu(HWND window, int32_t position) {
   const HMENU bar = GetMenu(window);
   const HMENU submenu = GetSubMenu(bar, position);
   if (!submenu) return FALSE;
-  // A greyed title opens nothing: it has no choice to offer, not even an empty box.
-  if (GetMenuState(bar, static_cast<UINT>(position), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED))
+  // A greyed title with nothing to choose opens nothing, not even an empty box.
+  if ((GetMenuState(bar, static_cast<UINT>(position), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) &&
+      !OffersAChoice(submenu))
     return FALSE;
   // The bar's item is selected before its popup opens.
   SendMessage(window, WM_MENUSELECT, static_cast<WPARAM>(MAKELONG(position, MF_POPUP | MF_HILITE)),

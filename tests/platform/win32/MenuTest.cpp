@@ -314,11 +314,16 @@ TEST_F(MenuTest, APressOnAnotherTitleWhileAMenuIsOpenOpensThatTitlesMenu) {
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
+// A greyed title whose menu offers nothing to choose (a program's Input menu with nothing
+// selected) opens nothing; one whose items can still be chosen opens as before.
 TEST_F(MenuTest, APressOnAGreyedTitleOpensNothing) {
   const HWND frame = TopLevel(0, 0, 300, 300, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
   const HMENU bar = BuildBar();
   SetMenu(frame, bar);
   EnableMenuItem(bar, 1, MF_BYPOSITION | MF_GRAYED);
+  const HMENU items = GetSubMenu(bar, 1);
+  for (int32_t i = 0; i < GetMenuItemCount(items); ++i)
+    EnableMenuItem(items, static_cast<UINT>(i), MF_BYPOSITION | MF_GRAYED);
   const RECT edit = MenuBarItemRect(frame, 1);
   const POINT title{(edit.left + edit.right) / 2, (edit.top + edit.bottom) / 2};
   HWND popup = nullptr;
