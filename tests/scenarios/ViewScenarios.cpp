@@ -282,5 +282,16 @@ TEST_F(Views, HalvingTheWorldViewsScaleHalvesTheWorldDrawn) {
   EXPECT_NEAR(InkedWidth(Me().Grab(upper)), before / 2.0, 8.0);
 }
 
+// A world that never stored its view opens fitted to all it draws: the pendulum's pivot as well
+// as its bob, which then fills but a small part of the window.
+TEST_F(Views, ThePendulumOpensWithItsPivotAndBobInView) {
+  ASSERT_TRUE(OpenCopy("view-pendulum.yb", "pendulum.yb"));
+  const std::vector<SavedBody> bobs = Opened().BodiesOfKind("TOval");
+  ASSERT_EQ(bobs.size(), 1u) << Opened().Description();
+  const DocumentWindow document = Document();
+  ASSERT_TRUE(document.Found());
+  EXPECT_LT(Pixels(bobs[0].height), document.client.height / 4) << "the view fits the bob alone";
+}
+
 }  // namespace
 }  // namespace scenario
