@@ -117,6 +117,47 @@ bool IsInk(uint32_t pixel) {
   return ((pixel >> 16) & 0xFF) < 0x80 && ((pixel >> 8) & 0xFF) < 0x80 && (pixel & 0xFF) < 0x80;
 }
 
+Box HangingCircle(const Picture& picture, bool (*ink)(uint32_t)) {
+  const int width = picture.box.width;
+  // The foot: the lowest row with ink, and the middle of its run there.
+  int foot = -1;
+  for (int v = picture.box.height - 1; v >= 0 && foot < 0; --v) {
+    for (int h = 0; h < width; ++h) {
+      if (ink(picture.At(h, v))) {
+        foot = v;
+        break;
+      }
+    }
+  }
+  if (foot < 0) return {};
+  int first = 0;
+  while (!ink(picture.At(first, foot))) ++first;
+  int last = first;
+  while (last + 1 < width && ink(picture.At(last + 1, foot))) ++last;
+  const int centre = (first + last) / 2;
+  // Going up from the foot, the outline's left edge moves left until the circle's middle row and
+  // back right above it. In each row it is the left end of the first run of ink met going left
+  // from the middle after a gap, or of the run at the middle itself where none follows (the flat
+  // foot).
+  int leftmost = centre;
+  for (int v = foot; v >= 0; --v) {
+    int h = centre;
+    int left = -1;
+    while (h >= 0 && ink(picture.At(h, v))) left = h--;
+    while (h >= 0 && !ink(picture.At(h, v))) --h;
+    if (h >= 0) {
+      while (h >= 0 && ink(picture.At(h, v))) left = h--;
+    }
+    // A row whose outline lies right of the farthest reach by more than a pixel is past the middle.
+    if (left < 0 || left > leftmost + 1) break;
+    if (left < leftmost) leftmost = left;
+  }
+  const int radius = centre - leftmost;
+  if (radius <= 0) return {};
+  return {picture.box.x + centre - radius, picture.box.y + foot - 2 * radius, 2 * radius + 1,
+          2 * radius + 1};
+}
+
 Box ChangedBox(const Picture& before, const Picture& after) {
   int left = before.box.width, top = before.box.height, right = -1, bottom = -1;
   for (int y = 0; y < before.box.height; ++y) {

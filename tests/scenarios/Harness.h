@@ -53,6 +53,12 @@ struct Picture {
 // Ink rather than paper: a pixel whose channels are all dark.
 bool IsInk(uint32_t pixel);
 
+// The box of a circle hanging lowest in the picture, as a pendulum's bob hangs under its rod: its
+// foot is the middle of the lowest run of pixels that pass `ink`, and its radius how far left of
+// the foot its outline reaches in the rows below its middle (where no rod from above comes). An
+// empty box when nothing passes.
+Box HangingCircle(const Picture& picture, bool (*ink)(uint32_t) = IsInk);
+
 // The smallest box that holds every pixel in which two pictures of one place differ, in screen
 // coordinates; empty when they are alike.
 Box ChangedBox(const Picture& before, const Picture& after);

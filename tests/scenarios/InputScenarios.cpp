@@ -16,11 +16,6 @@
 namespace scenario {
 namespace {
 
-// Where the pendulum sample shows its bob, from the main window's corner: its centre and its
-// radius in pixels.
-constexpr int kBobX = 415;
-constexpr int kBobY = 342;
-constexpr int kBobRadius = 223;
 // Where the spring-and-pin sample shows the points at the world's origin (the spring's anchor and
 // the wheel's pin), and how many pixels a metre is.
 constexpr int kAnchorX = 236;
@@ -97,27 +92,34 @@ class Inputs : public Scenario {
 };
 
 // The bob of the pendulum, selected, gets a slider on its radius; dragging the thumb to the
-// small end shrinks the bob at once, the saved radius reads the slider, and undo brings the
-// bob's size back.
+// large end grows the bob at once, the saved radius reads the slider, and undo brings the bob's
+// size back. (The range starts at the view's grid step, which the fitted bob's radius is below.)
 TEST_F(Inputs, ARadiusSliderResizesTheBobAndUndoRestoresIt) {
   ASSERT_TRUE(StartOnSample(sample_worlds::pendulum::kFile));
   const Box frame = Frame();
+  // The bob hangs lowest in the world's view, which the scroll bars and palettes leave out.
+  const Box world{frame.x + 58, frame.y + 80, frame.width - 106, frame.height - 150};
+  const Box bob = HangingCircle(Me().Grab(world));
+  ASSERT_GT(bob.width, 20) << "the pendulum's bob is not shown";
+  const int radius = bob.width / 2;
+  const int centreX = bob.x + radius;
+  const int centreY = bob.y + radius;
   // The outline of the bob where it is farthest left.
-  const Box outline{frame.x + kBobX - kBobRadius - 6, frame.y + kBobY - 12, 12, 24};
+  const Box outline{bob.x - 3, centreY - 6, 7, 12};
   const auto outlineShown = [&] { return Me().Grab(outline).Count(IsDark) > 0; };
-  ASSERT_TRUE(outlineShown()) << "the bob is not where the sample shows it";
+  ASSERT_TRUE(outlineShown()) << "the bob is not where it was found";
   // Clear of the bob's outline and its rod.
   const Picture empty = Me().Grab(GadgetArea(240));
 
   // Inside the bob, clear of its rod, its centre and its radius line.
-  Me().Click(frame.x + kBobX + 80, frame.y + kBobY + 100);
+  Me().Click(centreX + radius / 3, centreY + radius / 2);
   ASSERT_TRUE(Me().Idle());
   const Box slider = MakeSlider(empty, "Radius", "InCircleMenu");
   ASSERT_GE(slider.width, 40) << "no slider appeared at the top left of the world";
   ASSERT_GE(slider.height, 8) << "no slider appeared at the top left of the world";
 
-  // The slider starts at the bob's radius, the top of its range.
-  DragThumb(slider, true);
+  // The slider starts at the bob's radius, the bottom of its range.
+  DragThumb(slider, false);
   EXPECT_FALSE(outlineShown()) << "the bob kept its size";
 
   Me().Control("s");
@@ -127,11 +129,11 @@ TEST_F(Inputs, ARadiusSliderResizesTheBobAndUndoRestoresIt) {
       [](TOval& bob) { return bob.RadiusFormula(); });
   ASSERT_EQ(saved.failure, "");
   EXPECT_TRUE(saved.sliderFound) << "the radius reads no slider: " << saved.formula;
-  EXPECT_LT(saved.sliderValue, 0.5);
+  EXPECT_GT(saved.sliderValue, 0.1);
 
   Me().Control("z");
   ASSERT_TRUE(Me().Idle());
-  EXPECT_TRUE(outlineShown()) << "undo left the bob small";
+  EXPECT_TRUE(outlineShown()) << "undo left the bob large";
 }
 
 // A point put on the background below the world's origin with the Point tool gets a slider on

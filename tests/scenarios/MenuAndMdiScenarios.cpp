@@ -203,16 +203,16 @@ TEST_F(MenuAndMdi, MenuTitlesFollowWhatTheirMenusOfferAndNewWorldsAreNumbered) {
 
 TEST_F(MenuAndMdi, AMeterOfTheSelectedBobIsDrawnAtOnceAndSavedWithTheWorld) {
   ASSERT_TRUE(StartOnSample("pendulum.yb"));
-  // The bob is the large circle of the world; the rod runs from above into its centre. The
+  // The bob is the circle hanging lowest; the rod runs from above into its centre. The
   // window's scroll bars are left out of the search.
   const Box workspace = Workspace();
   const Box world{workspace.x, workspace.y, workspace.width - 40, workspace.height - 40};
-  const Box bob = Me().Grab(world).BoundsOf(IsDark);
-  ASSERT_GT(bob.width, 100) << "the pendulum's bob is not shown";
+  const Box bob = HangingCircle(Me().Grab(world), IsDark);
+  ASSERT_GT(bob.width, 20) << "the pendulum's bob is not shown";
   const int radius = bob.width / 2;
   const int centreX = bob.x + radius;
-  // On the bob's outline at its foot.
-  Me().Click(centreX, bob.Bottom() - 1);
+  // Inside the bob, below its middle: clear of its centre, its rod and its radius line.
+  Me().Click(centreX, bob.Bottom() - 1 - bob.height / 4);
   Me().MoveTo(0, 0);
   ASSERT_TRUE(Me().Idle());
   EXPECT_TRUE(Me().WaitUntil([&] { return !Greyed("Meter"); })) << "Meter stayed grey";

@@ -68,14 +68,14 @@ class MeterData : public SampleScenario {
     const Box frame = Frame();
     return {frame.x + 58, frame.y + 80, frame.width - 106, frame.height - 150};
   }
-  // The bob clicked at its foot and Meter > Position chosen: the box of the meter drawn at the
-  // top left of the view. A click on an empty place then deselects, and the world runs a little
+  // The bob clicked inside below its middle and Meter > Position chosen: the box of the meter
+  // drawn at the top left of the view. A click on an empty place then deselects, and the world runs a little
   // (Ctrl+R, then Ctrl+. once the window shows the bob moving).
   Box PlaceMeterAndRun() {
     const Box view = WorldView();
-    const Box bob = Me().Grab(view).BoundsOf(IsInk);
-    EXPECT_GT(bob.width, 100) << "the pendulum's bob is not shown";
-    Me().Click(bob.x + bob.width / 2, bob.Bottom() - 1);
+    const Box bob = HangingCircle(Me().Grab(view), IsInk);
+    EXPECT_GT(bob.width, 20) << "the pendulum's bob is not shown";
+    Me().Click(bob.x + bob.width / 2, bob.Bottom() - 1 - bob.height / 4);
     Me().MoveTo(0, 0);
     EXPECT_TRUE(Me().Idle());
     const Box corner{view.x - 8, view.y, 230, 75};

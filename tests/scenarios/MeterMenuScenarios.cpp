@@ -319,19 +319,19 @@ class MeterMenus : public ScriptScenario {
   }
 };
 
-// The bob, clicked on its outline at its foot: Meter > Position shows x, y and its turn.
+// The bob, clicked inside below its middle: Meter > Position shows x, y and its turn.
 TEST_F(MeterMenus, ABodysPositionMeterFollowsTheTapeChangesKindAndSurvivesAReopening) {
   ASSERT_TRUE(OpenCopy("meter-bob.yb", kSample));
-  const Box bob = Me().Grab(WorldView()).BoundsOf(IsInk);
-  ASSERT_GT(bob.width, 100) << "the pendulum's bob is not shown";
-  FollowTheTape(bob.x + bob.width / 2, bob.Bottom() - 1, "OutMassMenu", 3);
+  const Box bob = HangingCircle(Me().Grab(WorldView()), IsInk);
+  ASSERT_GT(bob.width, 20) << "the pendulum's bob is not shown";
+  FollowTheTape(bob.x + bob.width / 2, bob.Bottom() - 1 - bob.height / 4, "OutMassMenu", 3);
 }
 
 // The bob's centre point, clicked on its mark: Meter > Position shows x and y.
 TEST_F(MeterMenus, APointsPositionMeterFollowsTheTapeChangesKindAndSurvivesAReopening) {
   ASSERT_TRUE(OpenCopy("meter-point.yb", kSample));
-  const Box bob = Me().Grab(WorldView()).BoundsOf(IsInk);
-  ASSERT_GT(bob.width, 100) << "the pendulum's bob is not shown";
+  const Box bob = HangingCircle(Me().Grab(WorldView()), IsInk);
+  ASSERT_GT(bob.width, 20) << "the pendulum's bob is not shown";
   // The point's mark is a ring about a dot, near the bob's middle: the dot is the pixel that is
   // dark with the most of its eight neighbours (the lines through the middle are one pixel wide).
   const int x = bob.x + bob.width / 2;
@@ -359,9 +359,9 @@ TEST_F(MeterMenus, APointsPositionMeterFollowsTheTapeChangesKindAndSurvivesAReop
 // right of the kind button, framed below.
 TEST_F(MeterMenus, AMetersNameShownByAScriptStandsInAStripAtItsTop) {
   ASSERT_TRUE(OpenCopy("meter-named.yb", kSample));
-  const Box bob = Me().Grab(WorldView()).BoundsOf(IsInk);
-  ASSERT_GT(bob.width, 100) << "the pendulum's bob is not shown";
-  const Box meter = PlaceMeter(bob.x + bob.width / 2, bob.Bottom() - 1, "OutMassMenu");
+  const Box bob = HangingCircle(Me().Grab(WorldView()), IsInk);
+  ASSERT_GT(bob.width, 20) << "the pendulum's bob is not shown";
+  const Box meter = PlaceMeter(bob.x + bob.width / 2, bob.Bottom() - 1 - bob.height / 4, "OutMassMenu");
   ASSERT_GE(meter.width, 100) << "no meter was drawn";
   // Right of the kind button, inside the frame, where the first line holds no text on its left.
   const Box strip{meter.x + kStripLeft, meter.y + 1, 60, kStripHeight - 1};

@@ -60,10 +60,10 @@ TEST_F(MeterPlaceholder, ANewMeterShowsItsPlaceholderUntilARunShowsAFrame) {
   ASSERT_TRUE(StartOnSample("pendulum.yb"));
   const Box workspace = Workspace();
   const Box world{workspace.x, workspace.y, workspace.width - 40, workspace.height - 40};
-  const Box bob = Me().Grab(world).BoundsOf(IsDark);
-  ASSERT_GT(bob.width, 100) << "the pendulum's bob is not shown";
-  // On the bob's outline at its foot.
-  Me().Click(bob.x + bob.width / 2, bob.Bottom() - 1);
+  const Box bob = HangingCircle(Me().Grab(world), IsDark);
+  ASSERT_GT(bob.width, 20) << "the pendulum's bob is not shown";
+  // Inside the bob, below its middle: clear of its centre, its rod and its radius line.
+  Me().Click(bob.x + bob.width / 2, bob.Bottom() - 1 - bob.height / 4);
   Me().MoveTo(0, 0);
   ASSERT_TRUE(Me().Idle());
   // New meters go to the top left of the world's view, clear of the bob and its rod.

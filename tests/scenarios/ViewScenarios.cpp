@@ -282,5 +282,24 @@ TEST_F(Views, HalvingTheWorldViewsScaleHalvesTheWorldDrawn) {
   EXPECT_NEAR(InkedWidth(Me().Grab(upper)), before / 2.0, 8.0);
 }
 
+// A world that never stored its view opens fitted to all it draws: the pendulum's pivot as well
+// as its bob, which then fills but a small part of the window.
+TEST_F(Views, ThePendulumOpensWithItsPivotAndBobInView) {
+  ASSERT_TRUE(OpenCopy("view-pendulum.yb", "pendulum.yb"));
+  const std::vector<SavedBody> bobs = Opened().BodiesOfKind("TOval");
+  ASSERT_EQ(bobs.size(), 1u) << Opened().Description();
+  const DocumentWindow document = Document();
+  ASSERT_TRUE(document.Found());
+  EXPECT_LT(Pixels(bobs[0].height), document.client.height / 4) << "the view fits the bob alone";
+  // The rod, a metre long and ten degrees from the vertical, is drawn whole from the pivot above
+  // down to the bob's centre (the scroll bars left out of the search).
+  const Box client = document.client;
+  const Box world{client.x, client.y, client.width - 24, client.height - 24};
+  const Box drawn = Me().Grab(world).BoundsOf(IsInk);
+  EXPECT_GT(drawn.y, world.y) << "the drawing runs off the top of the view";
+  EXPECT_LT(drawn.Bottom(), world.Bottom()) << "the drawing runs off the foot of the view";
+  EXPECT_GE(drawn.height, Pixels(0.98 + bobs[0].height / 2)) << "the pivot is not in view";
+}
+
 }  // namespace
 }  // namespace scenario

@@ -260,6 +260,28 @@ void TMainWorldView::ZoomToFit(double fraction) {
   if (!world_) return;
   RecomputeWorldExtent();
   ZoomToBounds(objectBounds_, fraction);
+  // The bodies frame the world. A point drawn beyond that frame (a pendulum's pivot on the
+  // ground) would leave the world opened on a part of it: the fit then takes in the drawing too.
+  const TDoubleRect drawing = DrawingBounds();
+  if (Shows(drawing)) return;
+  TDoubleRect all = objectBounds_;
+  bool any = objectsFound_;
+  Unite(all, any, drawing);
+  ZoomToBounds(all, fraction);
+}
+
+bool TMainWorldView::Shows(const TDoubleRect& bounds) const {
+  if (!world_) return false;
+  // As ZoomToBounds sets them: a world point (x, y) is shown at (scale x + h, -(scale y + v)).
+  const double scale = GetScale();
+  const double h = world_->GetHorizontalOffset();
+  const double v = world_->GetVerticalOffset();
+  const TViewPoint& size = GetStoredSize();
+  const double left = scale * bounds.left + h;
+  const double right = scale * bounds.right + h;
+  const double top = -(scale * bounds.top + v);
+  const double bottom = -(scale * bounds.bottom + v);
+  return left >= 0.0 && right <= size.h && top >= 0.0 && bottom <= size.v;
 }
 
 void TMainWorldView::FitDrawing() {
@@ -597,6 +619,7 @@ void TMainWorldView::RecomputeWorldExtent() {
     Unite(all, any, bounds);
   }
   objectBounds_ = all;
+  objectsFound_ = any;
   const TViewPoint& size = GetStoredSize();
   const double scale = GetScale();
   viewCentre_ =

@@ -359,6 +359,8 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   void ZoomToBounds(const TDoubleRect& bounds, double fraction);
   // What a drawing shows: every body and line, and where each point stands.
   TDoubleRect DrawingBounds() const;
+  // Whether the view, at the world's scale and offsets, shows the whole world rectangle.
+  bool Shows(const TDoubleRect& bounds) const;
   class FrameLink;
   class WorldWatch;
   // The world's selection as a set, made once per pass.
@@ -496,6 +498,7 @@ class TMainWorldView : public TOffScreenViewBase, public TCursorSource, public T
   bool modifierDown_ = false;
   TDoubleRect worldExtent_{0, 0, 0, 0};
   TDoubleRect objectBounds_{0, 0, 0, 0};
+  bool objectsFound_ = false;  // whether objectBounds_ bounds any body
   TVector viewCentre_{0.0, 0.0};
   int32_t runState_ = kEditing;
   bool frameRedrawPending_ = false;
