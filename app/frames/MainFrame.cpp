@@ -479,6 +479,9 @@ void CMainFrame::SetUpMenusAtIdle() {
   TApplicationHandler* const application = ShellApplication();
   const HMENU bar = ::GetMenu(m_hWnd);
   if (!MenusNeedSetup() || application == nullptr || bar == nullptr) return;
+  // The set-up works on the active window's bar: while another window with a menu of its own is
+  // active (the Script Editor), the program's commands would grey that bar's items and titles.
+  if (GetMainMenuHandle() != bar) return;
   const std::vector<UINT> titles = TitleStates(bar);
   application->SetupTheMenus();
   UpdateFrameworkItems(this, bar);

@@ -174,6 +174,10 @@ TEST_F(DesktopFocus, AnAlertStaysInFrontOfEveryWindowUntilItIsAnswered) {
   runX += (3 * kMenuCharWidth + 16) / 2;
   const int barY = editor.y + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) +
                    GetSystemMetrics(SM_CYMENU) / 2;
+  // The program's own menu set-up leaves the editor's bar alone: its titles are not grey.
+  const Picture titles = Me().Grab({editor.x + 8, barY - 5, runX - editor.x, 10});
+  EXPECT_EQ(titles.Count([](uint32_t pixel) { return pixel == 0x808080; }), 0)
+      << "the editor's menu titles are grey";
   Me().Click(runX, barY);
   ASSERT_TRUE(Me().Idle());
   ASSERT_EQ(Me().ShownWindows(), 3) << "the editor's Run menu did not open";
