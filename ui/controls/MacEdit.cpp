@@ -1,6 +1,7 @@
 #include "ui/controls/MacEdit.h"
 
 #include "platform/win32/Edit.h"
+#include "platform/win32/Input.h"
 #include "platform/win32/MessageBox.h"
 #include "platform/win32/Window.h"
 #include "platform/win32/WindowMessages.h"
@@ -85,9 +86,11 @@ void TMacEdit::OnKillFocus(HWND gaining) {
   hasFocus_ = 0;
   if (Link().owner == nullptr) return;
   TWindowsDialog* const dialog = Link().Dialog();
-  // The focus that goes to the dialog's Cancel button goes there to close the dialog: what was
-  // typed is dropped, good or bad, as Escape drops it.
-  const bool toCancel = gaining != nullptr && dialog != nullptr &&
+  // The focus that a press on the dialog's Cancel button takes goes there to close the dialog:
+  // what was typed is dropped, good or bad, as Escape drops it. Tab onto Cancel closes nothing,
+  // and the value is taken as on any other move of the focus.
+  const bool pressed = (GetKeyState(VK_LBUTTON) & 0x8000) != 0;
+  const bool toCancel = pressed && gaining != nullptr && dialog != nullptr &&
                         ::GetParent(gaining) == dialog->GetSafeHwnd() &&
                         ::GetDlgCtrlID(gaining) == IDCANCEL;
   const int16_t error = Link().owner->CheckText();
