@@ -94,6 +94,16 @@ std::string SavedWorld::Description() const {
   return text.str();
 }
 
+void ForEachSavedObject(const std::string& path, const std::function<void(TLink&)>& visit) {
+  ProgramUnits units;
+  try {
+    TQVDoc document;
+    document.ReadDocument(path);
+    for (TLink* object : document.World().Objects()) visit(*object);
+  } catch (const QVException&) {
+  }
+}
+
 SavedWorld ReadSavedWorld(const std::string& path) {
   SavedWorld saved;
   ProgramUnits units;

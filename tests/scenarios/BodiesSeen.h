@@ -2,6 +2,7 @@
 // A world's bodies and constraints as a person checks them after working on them: read back from
 // the document the program saved, and found on the screen.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "tests/scenarios/Harness.h"
 
 class TFormula;
+class TLink;
 class TWorldDoc;
 
 namespace scenario {
@@ -72,6 +74,10 @@ struct SavedWorld {
 // Reads the document at the path with the program's own classes (resources and units are
 // started for the read and stopped after it).
 SavedWorld ReadSavedWorld(const std::string& path);
+
+// Shows `visit` each object of the document at the path, read with the program's own classes; a
+// document that cannot be read shows none.
+void ForEachSavedObject(const std::string& path, const std::function<void(TLink&)>& visit);
 
 // The box of a one-pixel rectangle outline of the given size (either side may be one pixel more
 // or less) that the picture shows, in screen pixels; an empty box when there is none or more

@@ -53,33 +53,22 @@ double SavedTurnOfTheBox(const std::string& path) {
 // Where the points of the world's one pin lie in the saved document, in world metres; empty
 // when it cannot be read or holds no pin.
 std::vector<TVector> SavedPinPoints(const std::string& path) {
-  ProgramUnits units;
   std::vector<TVector> points;
-  try {
-    TQVDoc document;
-    document.ReadDocument(path);
-    for (TLink* object : document.World().Objects()) {
-      const auto* pin = dynamic_cast<TPin*>(object);
-      if (pin == nullptr) continue;
-      for (TLink* attached : pin->Attached())
-        if (auto* point = dynamic_cast<TPoint*>(attached)) points.push_back(point->GetWorldXY());
-    }
-  } catch (const QVException&) {
-  }
+  ForEachSavedObject(path, [&](TLink& object) {
+    const auto* pin = dynamic_cast<TPin*>(&object);
+    if (pin == nullptr) return;
+    for (TLink* attached : pin->Attached())
+      if (auto* point = dynamic_cast<TPoint*>(attached)) points.push_back(point->GetWorldXY());
+  });
   return points;
 }
 
 // Where every point of the saved document lies, in world metres.
 std::vector<TVector> SavedPoints(const std::string& path) {
-  ProgramUnits units;
   std::vector<TVector> points;
-  try {
-    TQVDoc document;
-    document.ReadDocument(path);
-    for (TLink* object : document.World().Objects())
-      if (auto* point = dynamic_cast<TPoint*>(object)) points.push_back(point->GetWorldXY());
-  } catch (const QVException&) {
-  }
+  ForEachSavedObject(path, [&](TLink& object) {
+    if (auto* point = dynamic_cast<TPoint*>(&object)) points.push_back(point->GetWorldXY());
+  });
   return points;
 }
 

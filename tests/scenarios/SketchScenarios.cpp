@@ -574,19 +574,13 @@ TEST_F(Sketching, TheSamplesBoxMovesAlikeByASlowAndAQuickDrag) {
 
 // The ends of the one line of a saved world, in world metres; none when there is no line.
 std::vector<TVector> SavedLineEnds(const std::string& path) {
-  ProgramUnits units;
   std::vector<TVector> ends;
-  try {
-    TQVDoc document;
-    document.ReadDocument(path);
-    for (TLink* object : document.World().Objects()) {
-      if (const auto* line = dynamic_cast<TLine*>(object)) {
-        ends.push_back(line->GetEndPoint1());
-        ends.push_back(line->GetEndPoint2());
-      }
+  ForEachSavedObject(path, [&](TLink& object) {
+    if (const auto* line = dynamic_cast<TLine*>(&object)) {
+      ends.push_back(line->GetEndPoint1());
+      ends.push_back(line->GetEndPoint2());
     }
-  } catch (const QVException&) {
-  }
+  });
   return ends;
 }
 
