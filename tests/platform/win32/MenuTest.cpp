@@ -326,19 +326,25 @@ TEST_F(MenuTest, APressOnAGreyedTitleOpensNothing) {
     EnableMenuItem(items, static_cast<UINT>(i), MF_BYPOSITION | MF_GRAYED);
   const RECT edit = MenuBarItemRect(frame, 1);
   const POINT title{(edit.left + edit.right) / 2, (edit.top + edit.bottom) / 2};
-  HWND popup = nullptr;
-  RunSteps({[&] {
-              InjectMouseMove(title);
-              InjectMouseButton(MouseButton::kLeft, true, title);
-              InjectMouseButton(MouseButton::kLeft, false, title);
-            },
-            [&] {
-              popup = GetActivePopupMenuWindow();
-              if (popup) InjectKeyStroke(VK_ESCAPE);
-            }});
-  EXPECT_EQ(popup, nullptr) << "a greyed title opened a menu";
+  // Whether a click on the title opened a menu (closed again by Escape).
+  const auto clickOpens = [&] {
+    HWND popup = nullptr;
+    RunSteps({[&] {
+                InjectMouseMove(title);
+                InjectMouseButton(MouseButton::kLeft, true, title);
+                InjectMouseButton(MouseButton::kLeft, false, title);
+              },
+              [&] {
+                popup = GetActivePopupMenuWindow();
+                if (popup) InjectKeyStroke(VK_ESCAPE);
+              }});
+    return popup != nullptr;
+  };
+  EXPECT_FALSE(clickOpens()) << "a greyed title opened a menu";
   EXPECT_TRUE(OpenedBarMenus().empty());
   EXPECT_EQ(GetCapture(), nullptr);
+  EnableMenuItem(items, 0, MF_BYPOSITION | MF_ENABLED);
+  EXPECT_TRUE(clickOpens()) << "a greyed title whose menu offers a choice opened nothing";
 }
 
 // Runs a popup menu answering with its command, pressing the keys one idle turn at a time;
