@@ -283,6 +283,7 @@ void Mechanics::UpdateSleep(Eigen::VectorXd& state) {
     velocity.segment<3>(dof).setZero();
     velocity_.segment<3>(dof).setZero();
     v_[3 * i] = v_[3 * i + 1] = v_[3 * i + 2] = 0;
+    standing_ = false;
     if (appliedForce_.size() == dofCount_)
       sleepForce_.segment<3>(dof) = appliedForce_.segment<3>(dof);
   }
@@ -1245,6 +1246,7 @@ void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
         const int dof = entries_[i].first;
         velocity[dof] += invMass_[dof] * entries_[i].second * impulse[k];
         velocity_[dof] = velocity[dof];
+        standing_ = false;
         queue.Moved(dof);
       }
       if (k < joints || k == friction || impulse[k] == 0) continue;
@@ -1483,6 +1485,7 @@ void Mechanics::GiveBackHeldApproaches(Eigen::VectorXd& state, const Struck& str
       const int dof = entries_[i].first;
       velocity[dof] -= invMass_[dof] * entries_[i].second * impulse;
       velocity_[dof] = velocity[dof];
+      standing_ = false;
     }
   }
   heldApproaches_.clear();

@@ -253,6 +253,7 @@ void Mechanics::SetState(double time, const Eigen::VectorXd& state) {
 
 void Mechanics::Unpack(const Eigen::VectorXd& state) {
   kinematicsProjected_ = false;
+  standing_ = false;
   for (int i = 0; i < BodyCount(); ++i) {
     const int dof = bodyKin_[i].dof;
     if (dof < 0) continue;
@@ -264,7 +265,19 @@ void Mechanics::Unpack(const Eigen::VectorXd& state) {
   velocity_ = state.tail(dofCount_);
 }
 
+void Mechanics::MoveTo(const Eigen::VectorXd& state) {
+  if (standing_ && state.size() == standingState_.size() && state == standingState_) {
+    kinematicsProjected_ = false;
+    return;
+  }
+  Unpack(state);
+  UpdateKinematics();
+  standingState_ = state;
+  standing_ = true;
+}
+
 void Mechanics::UpdateKinematics() {
+  standing_ = false;
   for (int i = 0; i < BodyCount(); ++i) {
     BodyKin& k = bodyKin_[i];
     if (k.angle != q_[3 * i + 2] || !k.turned) {
@@ -632,8 +645,7 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
   const bool projected = kinematicsProjected_ && time == projectedTime_ &&
                          state.size() == projectedState_.size() && state == projectedState_;
   if (!projected) {
-    Unpack(state);
-    UpdateKinematics();
+    MoveTo(state);
   }
   const Context context(*this, time);
   AddForces(context);
@@ -693,8 +705,7 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
   // (but never further apart than a tiny part of the thinnest outline, however loose the
   // assembly error: a body must not rest on air).
   contactGap_ = std::max(kContactGap, std::min(tolerance, 1e-6 * thinnest_));
-  Unpack(state);
-  UpdateKinematics();
+  MoveTo(state);
   const Context context(*this, time);
   double residual = 0;
   int worstRow = -1;
@@ -810,8 +821,7 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
   }
   ResolveImpacts(state);
   SolveVelocities(state);
-  Unpack(state);
-  UpdateKinematics();
+  MoveTo(state);
   // The rows were built at these positions; only the velocities changed since.
   FinishAccept();
   UpdateSleep(state);
@@ -873,8 +883,7 @@ bool Mechanics::KeepTangentPart(Eigen::VectorXd& estimate) {
 
 void Mechanics::ProjectVelocities(double time, Eigen::VectorXd& state, double step) {
   time_ = time;
-  Unpack(state);
-  UpdateKinematics();
+  MoveTo(state);
   const Context context(*this, time);
   BuildRows(context);
   HoldApproaches(step);
@@ -884,8 +893,7 @@ void Mechanics::ProjectVelocities(double time, Eigen::VectorXd& state, double st
   SolveVelocities(state);
   velocityStep_ = 0;
   RememberHeldApproaches();
-  Unpack(state);
-  UpdateKinematics();
+  MoveTo(state);
 }
 
 // A one-sided row that the records do not make at present (an inactive record) is not in contact.
@@ -977,8 +985,7 @@ DynamicsError Mechanics::PulleyReached(int index, double time) const {
 
 void Mechanics::AcceptState(double time, const Eigen::VectorXd& state) {
   time_ = time;
-  Unpack(state);
-  UpdateKinematics();
+  MoveTo(state);
   const Context context(*this, time);
   pendingFeet_ = feet_;
   BuildRows(context);
@@ -999,8 +1006,7 @@ void Mechanics::EventValues(double time, const Eigen::VectorXd& state,
   const bool current = rowsFromProjection_ && time == projectedTime_ &&
                        state.size() == projectedState_.size() && state == projectedState_;
   time_ = time;
-  Unpack(state);
-  UpdateKinematics();
+  MoveTo(state);
   const Context context(*this, time);
   values.clear();
   for (size_t c = 0; c < model_.constraints.size(); ++c)

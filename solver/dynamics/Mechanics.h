@@ -304,6 +304,9 @@ class Mechanics {
 
   void Unpack(const Eigen::VectorXd& state);
   void UpdateKinematics();
+  // Unpack and UpdateKinematics, unless the bodies already stand at the state: a fast step
+  // comes back to the same state from its event values, projection and evaluation in turn.
+  void MoveTo(const Eigen::VectorXd& state);
   void BuildRows(const Context& context);
   void AddForces(const Context& context);
   void AddGoalRows(const Context& context, int c);
@@ -798,6 +801,10 @@ class Mechanics {
   // alone, where nothing else moves the bodies between).
   bool kinematicsProjected_ = false;
   Eigen::VectorXd projectedState_;
+  // The state the bodies and their kinematics were last moved to by MoveTo, while nothing else
+  // has moved them since.
+  bool standing_ = false;
+  Eigen::VectorXd standingState_;
   // Curved slots: the curve, and where the slider's foot was at the last accepted state (the
   // search for the nearest point starts there so the slider does not jump between branches).
   std::vector<std::unique_ptr<CubicSpline>> curves_;

@@ -348,8 +348,10 @@ bool Simulation::AdvanceTo(double target) {
       settings_.variableStep && settings_.integrator == IntegratorKind::KuttaMerson;
   const double fixed = settings_.IntegrationStep();
   const double tolerance = settings_.EffectiveIntegratorError();
-  Eigen::VectorXd result;
-  std::vector<double> values;
+  // Kept from frame to frame: a small world's frame would otherwise spend a good part of its
+  // time getting and giving back their memory.
+  Eigen::VectorXd& result = result_;
+  std::vector<double>& values = values_;
   // Formulas may read the collisions of the frame: an evaluation that read them while they stood
   // is not one made after they are forgotten. One that did not read them still answers.
   if (mechanics_.HasCollisions() && k1ReadCollisions_) k1Ready_ = false;

@@ -97,6 +97,8 @@ class Simulation {
   bool k1Ready_ = false;
   bool k1ReadCollisions_ = true;
   Eigen::VectorXd trial_;  // a trial step of locating a crossing
+  Eigen::VectorXd result_;         // the step being taken
+  std::vector<double> values_;     // its condition values
   Eigen::VectorXd estimate_;  // a step's error estimate
   Eigen::VectorXd whole_;  // a step's error estimate before the projection's part is taken out
   std::vector<double> previousValues_;  // the condition values before the last accepted step
