@@ -896,6 +896,13 @@ void Mechanics::ProjectVelocities(double time, Eigen::VectorXd& state, double st
   MoveTo(state);
 }
 
+bool Mechanics::AtRest() const {
+  if (!sweptContacts_ || !islands_.AnyAsleep() || !model_.constraints.empty()) return false;
+  for (int i = 0; i < BodyCount(); ++i)
+    if (bodyKin_[i].dof >= 0 && !islands_.Asleep(i)) return false;
+  return true;
+}
+
 // A one-sided row that the records do not make at present (an inactive record) is not in contact.
 void Mechanics::RefreshContacts() {
   for (int slot : oneSidedSlots_)

@@ -115,6 +115,16 @@ class Mechanics {
   // Called by the integrator after an accepted step (and after projection): refreshes which
   // one-sided rows are in contact.
   void AcceptState(double time, const Eigen::VectorXd& state);
+  // Whether nothing can move: a fast run without records whose every free body sleeps. Until a
+  // force on a sleeping body changes (which an evaluation sees, and wakes it), a step leaves
+  // every body where it is and finds nothing new: no contacts (sleeping bodies are not searched),
+  // no event, no rows.
+  bool AtRest() const;
+  // Takes the world at rest on to the given time, as a step would that changed nothing.
+  void RestTo(double time) {
+    time_ = time;
+    sleepClock_ = time;
+  }
 
   // State of a body's reference point.
   BodyState Body(int index) const;

@@ -244,6 +244,25 @@ double Simulation::LocateCrossing(int index, double h, Eigen::VectorXd& result,
   return hi;
 }
 
+// A fast world at rest, once a whole step has run with every body asleep (which leaves the
+// contacts, their flags and the event values where any further such step leaves them), takes
+// its steps without moving anything. The evaluation at each step's start is still made: it is
+// what sees a force on a sleeping body change, and wakes it; the step is then taken in full.
+bool Simulation::Rests() {
+  if (!settled_ || settings_.integrator != IntegratorKind::Euler || !conditions_.empty() ||
+      !mechanics_.AtRest())
+    return false;
+  if (!k1Ready_) {
+    ++statistics_.evaluations;
+    mechanics_.Derivative(time_, state_, k1_);
+    k1Ready_ = true;
+    k1ReadCollisions_ = true;
+  }
+  if (mechanics_.AtRest()) return true;
+  settled_ = false;
+  return false;
+}
+
 void Simulation::Accept(double h, Eigen::VectorXd& state) {
   k1Ready_ = false;
   time_ += h;
@@ -386,6 +405,19 @@ bool Simulation::AdvanceTo(double target) {
     } else {
       h = std::min(h, limit);
     }
+    if (Rests()) {
+      // What Accept and the bookkeeping after it do for a step that changed nothing.
+      k1Ready_ = false;
+      time_ += h;
+      mechanics_.RestTo(time_);
+      ++statistics_.accepted;
+      previousValues_ = conditionValues_;
+      previousStep_ = h;
+      shortSteps = h < SmallestStep() ? shortSteps + 1 : 0;
+      if (shortSteps > kMostShortSteps) throw Stalled();
+      continue;
+    }
+    const bool startedAtRest = mechanics_.AtRest();
     double error;
     Step(h, result, error);
     if (variable && error > tolerance) {
@@ -408,6 +440,7 @@ bool Simulation::AdvanceTo(double target) {
     if (crossing >= 0 && mechanics_.PulleyOfEvent(crossing) != kNone)
       throw mechanics_.PulleyReached(crossing, time_ + h);
     Accept(h, result);
+    settled_ = startedAtRest && crossing < 0 && mechanics_.AtRest();
     previousStep_ = crossing < 0 ? h : 0.0;
     shortSteps = h < SmallestStep() ? shortSteps + 1 : 0;
     if (shortSteps > kMostShortSteps) throw Stalled();

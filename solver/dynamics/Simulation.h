@@ -78,6 +78,8 @@ class Simulation {
   double AssemblyTolerance(const Eigen::VectorXd& state) const;
   DynamicsError OffTheConstraints(double residual, double tolerance) const;
   void Accept(double h, Eigen::VectorXd& state);
+  // Whether the next fast step may be taken as one that moves nothing (see the definition).
+  bool Rests();
 
   Mechanics mechanics_;
   RunSettings settings_;
@@ -105,6 +107,8 @@ class Simulation {
   double previousStep_ = 0;  // the last accepted step, 0 where it ended at a located crossing
   std::vector<double> lengthScale_;  // per free coordinate, for the error estimate
   bool allowThin_ = false;
+  // The last step was taken whole with every body asleep from its start to its end.
+  bool settled_ = false;
 };
 
 }  // namespace yb::dynamics
