@@ -395,8 +395,12 @@ void Mechanics::FindContacts() {
     manifolds_.swap(found.manifolds);
     loadedSearch_ = found.search;
   };
-  if (!foundHere(found_[0]) && foundHere(found_[1])) std::swap(found_[0], found_[1]);
-  if (foundHere(found_[0])) {
+  bool here = foundHere(found_[0]);
+  if (!here && foundHere(found_[1])) {
+    std::swap(found_[0], found_[1]);
+    here = true;
+  }
+  if (here) {
     takeUp(found_[0]);
     AssignSlides();
     return;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <numbers>
 #include <string>
@@ -266,7 +267,10 @@ void Mechanics::Unpack(const Eigen::VectorXd& state) {
 }
 
 void Mechanics::MoveTo(const Eigen::VectorXd& state) {
-  if (standing_ && state.size() == standingState_.size() && state == standingState_) {
+  // Compared bit for bit: a state that only compares equal (a zero of the other sign) is
+  // unpacked again, as it would have been.
+  if (standing_ && state.size() == standingState_.size() &&
+      std::memcmp(state.data(), standingState_.data(), sizeof(double) * state.size()) == 0) {
     kinematicsProjected_ = false;
     return;
   }

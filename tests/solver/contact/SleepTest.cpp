@@ -188,6 +188,54 @@ TEST_P(Sleeping, NoContactIsReportedOnceABodyHasFlownOff) {
   EXPECT_EQ(sim.GetMechanics().ContactPairCount(floor), 0);
 }
 
+// A world whose every body sleeps steps as one watched for a condition, whose steps are taken
+// whole: the same frames bit for bit and the same contacts reported, while it sleeps, as the
+// evaluations go on at each step, and after a push wakes it.
+TEST_P(Sleeping, WorldAsleepStepsAsAWatchedOneDoes) {
+  constexpr double m = 2, size = 0.5;
+  auto run = [&](bool watched, int stepsPerFrame, std::vector<double>& out) {
+    Model model;
+    model.AddBody(Floor());
+    const int lower = model.AddBody(Box(0, size / 2, size, m));
+    const int upper = model.AddBody(Box(0, 1.5 * size, size, m));
+    model.AddField(MakeLineGravity({lower, upper}, g));
+    // Sideways on the top box from 2 s: it slides off the frictionless stack.
+    model.AddField(PushFrom({upper}, 2.0, m * g));
+    AllCollide(model);
+    RunSettings settings = Defaults(GetParam());
+    settings.animationStep = 1.0 / 60;
+    settings.SetStepsPerFrame(stepsPerFrame);
+    Simulation sim(model, settings);
+    if (watched) sim.AddCondition(Value(1.0), false);
+    const Mechanics& mech = sim.GetMechanics();
+    std::vector<BodyFrame> frame;
+    bool slept = false;
+    for (int f = 0; f < 180; ++f) {
+      ASSERT_TRUE(sim.NextFrame(frame));
+      slept = slept || (mech.Asleep(lower) && mech.Asleep(upper));
+      for (const BodyFrame& b : frame)
+        out.insert(out.end(), {b.x, b.y, b.r, b.vx, b.vy, b.vr});
+      for (int body = 0; body < mech.BodyCount(); ++body) {
+        Mechanics::ContactReport report;
+        for (int pair = 1; mech.ContactPair(body, pair, report); ++pair)
+          out.insert(out.end(), {double(report.other), report.force.x(), report.force.y(),
+                                 report.friction.x(), report.friction.y()});
+      }
+    }
+    EXPECT_TRUE(slept);
+    EXPECT_GT(mech.Body(upper).x, 0.5);
+  };
+  for (const int stepsPerFrame : {1, 3}) {
+    std::vector<double> plain, watched;
+    run(false, stepsPerFrame, plain);
+    run(true, stepsPerFrame, watched);
+    ASSERT_EQ(plain.size(), watched.size());
+    for (size_t k = 0; k < plain.size(); ++k)
+      ASSERT_EQ(plain[k], watched[k]) << "at value " << k << ", " << stepsPerFrame
+                                      << " steps a frame";
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(BothModes, Sleeping, ::testing::Values(RunMode::Accurate, RunMode::Fast),
                          [](const auto& info) {
                            return info.param == RunMode::Accurate ? "accurate" : "fast";
