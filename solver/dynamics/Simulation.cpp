@@ -244,25 +244,6 @@ double Simulation::LocateCrossing(int index, double h, Eigen::VectorXd& result,
   return hi;
 }
 
-// A fast world at rest, once a whole step has run with every body asleep (which leaves the
-// contacts, their flags and the event values where any further such step leaves them), takes
-// its steps without moving anything. The evaluation at each step's start is still made: it is
-// what sees a force on a sleeping body change, and wakes it; the step is then taken in full.
-bool Simulation::Rests() {
-  if (!settled_ || settings_.integrator != IntegratorKind::Euler || !conditions_.empty() ||
-      !mechanics_.AtRest())
-    return false;
-  if (!k1Ready_) {
-    ++statistics_.evaluations;
-    mechanics_.Derivative(time_, state_, k1_);
-    k1Ready_ = true;
-    k1ReadCollisions_ = true;
-  }
-  if (mechanics_.AtRest()) return true;
-  settled_ = false;
-  return false;
-}
-
 void Simulation::Accept(double h, Eigen::VectorXd& state) {
   k1Ready_ = false;
   time_ += h;
@@ -362,6 +343,37 @@ static double StepRatio(double tolerance, double error) {
   return 0.95 * std::pow(tolerance / error, 0.2);
 }
 
+// A fast world at rest, once a whole step has run with every body asleep (which leaves the
+// contacts, their flags and the event values where any further such step leaves them), takes
+// its steps without moving anything. The evaluation at each step's start is still made: it is
+// what sees a force on a sleeping body change, and wakes it; the step is then taken in full.
+bool Simulation::Rests() {
+  if (!settled_ || settings_.integrator != IntegratorKind::Euler || !conditions_.empty() ||
+      !mechanics_.AtRest())
+    return false;
+  if (!k1Ready_) {
+    ++statistics_.evaluations;
+    mechanics_.Derivative(time_, state_, k1_);
+    k1Ready_ = true;
+    k1ReadCollisions_ = true;
+  }
+  if (mechanics_.AtRest()) return true;
+  settled_ = false;
+  return false;
+}
+
+// What Accept and the bookkeeping after it do for a step that changed nothing.
+void Simulation::Rest(double h, int& shortSteps) {
+  k1Ready_ = false;
+  time_ += h;
+  mechanics_.RestTo(time_);
+  ++statistics_.accepted;
+  previousValues_ = conditionValues_;
+  previousStep_ = h;
+  shortSteps = h < SmallestStep() ? shortSteps + 1 : 0;
+  if (shortSteps > kMostShortSteps) throw Stalled();
+}
+
 bool Simulation::AdvanceTo(double target) {
   const bool variable =
       settings_.variableStep && settings_.integrator == IntegratorKind::KuttaMerson;
@@ -397,6 +409,12 @@ bool Simulation::AdvanceTo(double target) {
     double h = variable ? std::min({step_, remaining, fixed}) : std::min(fixed, remaining);
     // A fixed step that would leave a sliver before the frame ends takes it in.
     if (!variable && remaining - h < 1e-9 * fixed) h = remaining;
+    // A world at rest whose step starts from an evaluation already made: no body in it can meet
+    // another (sleeping ones are not held to a step), so nothing limits the step.
+    if (k1Ready_ && Rests()) {
+      Rest(h, shortSteps);
+      continue;
+    }
     // No step may carry a body through another.
     const double limit = mechanics_.ContactStepLimit(h);
     if (limit < SmallestStep()) {
@@ -406,15 +424,7 @@ bool Simulation::AdvanceTo(double target) {
       h = std::min(h, limit);
     }
     if (Rests()) {
-      // What Accept and the bookkeeping after it do for a step that changed nothing.
-      k1Ready_ = false;
-      time_ += h;
-      mechanics_.RestTo(time_);
-      ++statistics_.accepted;
-      previousValues_ = conditionValues_;
-      previousStep_ = h;
-      shortSteps = h < SmallestStep() ? shortSteps + 1 : 0;
-      if (shortSteps > kMostShortSteps) throw Stalled();
+      Rest(h, shortSteps);
       continue;
     }
     const bool startedAtRest = mechanics_.AtRest();

@@ -80,6 +80,7 @@ class Simulation {
   void Accept(double h, Eigen::VectorXd& state);
   // Whether the next fast step may be taken as one that moves nothing (see the definition).
   bool Rests();
+  void Rest(double h, int& shortSteps);
 
   Mechanics mechanics_;
   RunSettings settings_;
