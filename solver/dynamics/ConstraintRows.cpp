@@ -300,9 +300,11 @@ void Mechanics::AddExpressionRows(const Context& context, int c) {
         double& q = q_[3 * i + k];
         const double h = kSlopeStep * std::max(1.0, std::abs(from[3 * i + k]));
         q = from[3 * i + k] + h;
+        ++moves_;
         UpdateKinematics();
         const double up = Checked(goal.value(context), record);
         q = from[3 * i + k] - h;
+        ++moves_;
         UpdateKinematics();
         const double down = Checked(goal.value(context), record);
         q = from[3 * i + k];
@@ -316,6 +318,7 @@ void Mechanics::AddExpressionRows(const Context& context, int c) {
                                ValueMovedAlong(context, record, goal, from, 0, time - h / 2)) /
                               h;
     q_ = from;
+    ++moves_;
     UpdateKinematics();
     Row& row = NewRow(b, c, gi, goal.component);
     row.level = Level::Position;
@@ -332,6 +335,7 @@ double Mechanics::ValueMovedAlong(const Context& context, const Constraint& reco
     if (bodyKin_[i].dof >= 0)
       for (int k = 0; k < 3; ++k)
         q_[3 * i + k] = from[3 * i + k] + scale * v_[3 * i + k];
+  ++moves_;
   UpdateKinematics();
   return Checked(goal.value(context.WithTime(time)), record);
 }

@@ -415,6 +415,8 @@ void Mechanics::FindContacts() {
   foundAt.clear();
   for (int i : colliders_)
     foundAt.insert(foundAt.end(), {q_[3 * i], q_[3 * i + 1], q_[3 * i + 2]});
+  hereAnswers_[hereNext_] = HereAnswer{found_[0].search, moves_, true};
+  hereNext_ ^= 1;
   std::vector<double>& reach = found_[0].reach;
   reach.assign(colliders_.size(), 0.0);
   if (sweptContacts_)
@@ -1410,6 +1412,15 @@ bool Mechanics::MayHoldAhead(const ContactManifold& m) const {
 }
 
 bool Mechanics::FoundHere(const FoundContacts& found) const {
+  for (const HereAnswer& answer : hereAnswers_)
+    if (answer.search == found.search && answer.moves == moves_) return answer.here;
+  HereAnswer& answer = hereAnswers_[hereNext_];
+  hereNext_ ^= 1;
+  answer = HereAnswer{found.search, moves_, FoundHereNow(found)};
+  return answer.here;
+}
+
+bool Mechanics::FoundHereNow(const FoundContacts& found) const {
   if (found.at.size() != 3 * colliders_.size()) return false;
   // Where the colliders are a run of bodies, their positions lie together as a search keeps
   // them, and are compared in one sweep without a branch, which a crowd's are many to make.

@@ -255,14 +255,17 @@ void Mechanics::SetState(double time, const Eigen::VectorXd& state) {
 void Mechanics::Unpack(const Eigen::VectorXd& state) {
   kinematicsProjected_ = false;
   standing_ = false;
+  bool moved = false;
   for (int i = 0; i < BodyCount(); ++i) {
     const int dof = bodyKin_[i].dof;
     if (dof < 0) continue;
     for (int k = 0; k < 3; ++k) {
+      moved = moved || q_[3 * i + k] != state[dof + k];
       q_[3 * i + k] = state[dof + k];
       v_[3 * i + k] = state[dofCount_ + dof + k];
     }
   }
+  if (moved) ++moves_;
   velocity_ = state.tail(dofCount_);
 }
 
@@ -270,7 +273,8 @@ void Mechanics::MoveTo(const Eigen::VectorXd& state) {
   // Compared bit for bit: a state that only compares equal (a zero of the other sign) is
   // unpacked again, as it would have been.
   if (standing_ && state.size() == standingState_.size() &&
-      std::memcmp(state.data(), standingState_.data(), sizeof(double) * state.size()) == 0) {
+      (state.size() == 0 ||
+       std::memcmp(state.data(), standingState_.data(), sizeof(double) * state.size()) == 0)) {
     kinematicsProjected_ = false;
     return;
   }

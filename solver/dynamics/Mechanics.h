@@ -882,10 +882,23 @@ class Mechanics {
   };
   FoundContacts found_[2];
   bool FoundHere(const FoundContacts& found) const;
+  bool FoundHereNow(const FoundContacts& found) const;
+  // The last answers of FoundHere, each with the search it was asked of and the count of
+  // moves when it was given: a step asks it many times where the bodies stand still.
+  struct HereAnswer {
+    int64_t search = -1, moves = -1;
+    bool here = false;
+  };
+  mutable HereAnswer hereAnswers_[2];
+  mutable int hereNext_ = 0;
+  // Counts the changes of where the bodies stand (and forgotten searches): whatever writes the
+  // positions other than Unpack counts its change itself.
+  int64_t moves_ = 0;
   std::vector<int> colliderOf_;  // per body, its place in colliders_, or -1
   int64_t searches_ = 0;
   int64_t loadedSearch_ = 0;  // the search contactPoints_ and manifolds_ hold
   void ForgetFoundContacts() {
+    ++moves_;
     found_[0].at.clear();
     found_[1].at.clear();
   }
