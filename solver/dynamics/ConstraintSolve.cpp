@@ -472,34 +472,54 @@ bool Mechanics::FactoriseValues(FactorPattern& p, double smallest) {
 }
 
 // Groups the products by their place, keeping their order within a place, and lists the
-// places.
+// places. Both orders are counting sorts (places and ranks are small integers): a general sort
+// of a pile's products cost more than its factorisation, and a short run of a small pile plans
+// its pattern again as the rows settle.
 void Mechanics::GroupProducts(FactorPattern& p) {
-  std::stable_sort(p.products.begin(), p.products.end(),
-                   [](const auto& x, const auto& y) { return x.slot < y.slot; });
+  const size_t count = p.products.size();
+  int places = 0;
+  for (const auto& product : p.products)
+    places = std::max(places, product.slot + 1);
+  std::vector<int> start(static_cast<size_t>(places) + 1, 0);
+  for (const auto& product : p.products)
+    ++start[product.slot + 1];
+  for (int k = 0; k < places; ++k)
+    start[k + 1] += start[k];
+  std::vector<FactorPattern::Product> bySlot(count);
+  for (const auto& product : p.products)
+    bySlot[start[product.slot]++] = product;
+  p.products.swap(bySlot);
   p.groupSlot.clear();
   p.groupRows.clear();
   // Each product's rank among those of its place. The products are added in the order of
   // their ranks: every place's first product, then every place's second... so that additions
   // that follow each other go to different places and need not wait for each other, while each
   // place still adds its products in their own order.
-  std::vector<int> rank(p.products.size(), 0);
-  for (size_t k = 0; k < p.products.size(); ++k) {
+  std::vector<int> rank(count, 0);
+  int ranks = count > 0 ? 1 : 0;
+  for (size_t k = 0; k < count; ++k) {
     if (k == 0 || p.products[k].slot != p.products[k - 1].slot) {
       p.groupSlot.push_back(p.products[k].slot);
       p.groupRows.emplace_back(p.products[k].rowA, p.products[k].rowB);
     } else {
       rank[k] = rank[k - 1] + 1;
+      ranks = std::max(ranks, rank[k] + 1);
     }
   }
-  std::vector<int> order(p.products.size());
-  for (size_t k = 0; k < order.size(); ++k)
-    order[k] = static_cast<int>(k);
-  std::stable_sort(order.begin(), order.end(), [&](int x, int y) { return rank[x] < rank[y]; });
-  p.pairs.clear();
-  p.productSlot.clear();
-  for (int k : order) {
-    p.pairs.emplace_back(p.products[k].a, p.products[k].b);
-    p.productSlot.push_back(p.products[k].slot);
+  std::vector<int> byRank(static_cast<size_t>(ranks) + 1, 0);
+  for (size_t k = 0; k < count; ++k)
+    ++byRank[rank[k] + 1];
+  for (int r = 0; r < ranks; ++r)
+    byRank[r + 1] += byRank[r];
+  std::vector<int> order(count);
+  for (size_t k = 0; k < count; ++k)
+    order[byRank[rank[k]]++] = static_cast<int>(k);
+  p.pairs.resize(count);
+  p.productSlot.resize(count);
+  for (size_t k = 0; k < count; ++k) {
+    const auto& product = p.products[order[k]];
+    p.pairs[k] = {product.a, product.b};
+    p.productSlot[k] = product.slot;
   }
 }
 
@@ -1126,6 +1146,9 @@ bool Mechanics::SolveByIslands(const std::vector<int>& rows, const Eigen::Vector
   if (owner.size() != static_cast<size_t>(dofCount_)) owner.assign(dofCount_, -1);
   for (int r = 0; r < n; ++r) {
     const Row& row = rows_[rows[r]];
+    // A row's entries come body by body, and a body's coordinates mostly have one first row:
+    // the row last joined needs no second look.
+    int joined = -1;
     for (int i = row.begin; i < row.begin + row.count; ++i) {
       const int dof = entries_[i].first;
       if (invMass_[dof] == 0) continue;
@@ -1133,6 +1156,8 @@ bool Mechanics::SolveByIslands(const std::vector<int>& rows, const Eigen::Vector
         owner[dof] = r;
         continue;
       }
+      if (owner[dof] == joined) continue;
+      joined = owner[dof];
       const int a = root(r), c = root(owner[dof]);
       if (a != c) parent[std::max(a, c)] = std::min(a, c);
     }
@@ -1277,7 +1302,12 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
           FactoriseTiny(rows, holding);
         else
           Factorise(rows, holding, keeper);
-        kept = keeper != nullptr && !pattern_->dense && pattern_->regularised;
+        // A small pile's dense factorisation is kept as a large one's is: from one evaluation
+        // to the next a resting stack's matrix changes by a rounding's worth, and the refined
+        // solve against the last factorisation costs less than a new one. The few rows of a
+        // pair are not: their matrix is rewritten by every other pair's solve.
+        kept = keeper != nullptr && pattern_ != &tiny_ &&
+               (pattern_->dense || pattern_->regularised);
         factorisedAt = iteration;
         if (kept) KeepFactorisation(*keeper, rows, held);
         SolveFactorised(rhs, solution);
