@@ -1396,10 +1396,6 @@ void Mechanics::SolveVelocities(Eigen::VectorXd& state) {
     if (row.level == Level::Acceleration || row.saturated) continue;
     rows.push_back(i);
   }
-  if (SweepsApply(rows) || SweepsApplyAhead(rows)) {
-    if (SweepVelocities(rows, state)) return;
-    ++exactPileSolves_;
-  }
   const int n = static_cast<int>(rows.size());
   Eigen::VectorXd &b = solveB_, &lower = solveLower_, &upper = solveUpper_, &impulse = solveX_;
   b.resize(n);
@@ -1415,7 +1411,7 @@ void Mechanics::SolveVelocities(Eigen::VectorXd& state) {
   // itself leaves a held row (a resting pile after a step that its own projection made, off by
   // a rounding's worth) need no impulse: zero is the answer. Solved anyway, the rounding would
   // push some points a hair apart, be held there and solved again: two factorisations of the
-  // pile for nothing.
+  // pile for nothing (and a large pile's sweeps would prepare all its rows to find nothing).
   constexpr double kMetRate = 1e-12;
   bool met = n > 0;
   for (int k = 0; k < n && met; ++k) {
@@ -1425,6 +1421,10 @@ void Mechanics::SolveVelocities(Eigen::VectorXd& state) {
   if (met) {
     impulse.setZero(n);
     return;
+  }
+  if (SweepsApply(rows) || SweepsApplyAhead(rows)) {
+    if (SweepVelocities(rows, state)) return;
+    ++exactPileSolves_;
   }
   // A pile's rows are projected after every step from nearly the matrix of the step before: the
   // factorisation made for that one serves this one, refined.
