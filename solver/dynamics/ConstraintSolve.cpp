@@ -939,7 +939,12 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
     SolveFactorised(b, x);
     return;
   }
-  if (pivoting == Pivoting::Exact && SolveByIslands(rows, b, lower, upper, x, start, keeping))
+  // Rows whose factorisation is kept from their last solve were one island then, and solve
+  // against it again: splitting them anew would cost more than a resting stack's solve.
+  const bool keptFits = pivoting == Pivoting::Exact && keeping != Keeping::None &&
+                        KeptFits(kept_[keeping == Keeping::Accelerations ? 0 : 1], rows);
+  if (pivoting == Pivoting::Exact && !keptFits &&
+      SolveByIslands(rows, b, lower, upper, x, start, keeping))
     return;
   SolveBoundedIsland(rows, b, lower, upper, x, start, pivoting, keeping, false);
 }
@@ -1274,6 +1279,7 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
   int factorisedAt = 0;
   if (kept) pattern_ = keeper->pattern;
   for (int iteration = 0; iteration < maxIterations; ++iteration) {
+    bool productOfX = false;
     freeRows.clear();
     clamped.setZero();
     for (int i = 0; i < n; ++i) {
@@ -1294,6 +1300,8 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
       const bool viaKept = kept && iteration - factorisedAt < kKeptPivots &&
                            PrepareKeptSolve(*keeper, rows, held) &&
                            SolveKeptRefined(*keeper, rows, held, rhs, solution);
+      // The refinement's last product is that of the answer where no row is held.
+      productOfX = viaKept && static_cast<int>(freeRows.size()) == n;
       if (!viaKept) {
         // With no row held, the matrix is the plain one, which an unchanged row set reuses.
         const std::vector<char>* holding =
@@ -1322,7 +1330,10 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
                                           : 0.0;
     };
     auto computeResidual = [&] {
-      MulJWJt(rows, x, residual);
+      if (productOfX)
+        residual = keeper->product;
+      else
+        MulJWJt(rows, x, residual);
       residual -= b;
       if (pattern_ != nullptr && pattern_->regularised)
         for (int i = 0; i < n; ++i)
