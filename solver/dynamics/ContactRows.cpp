@@ -834,8 +834,8 @@ void Mechanics::RefreshContactFlags() {
     touching_.push_back(p.key);
     manifolds_[p.manifold].touching = true;
   }
-  std::sort(touching_.begin(), touching_.end());
-  std::sort(leaving_.begin(), leaving_.end());
+  contact::SortKept(touching_);
+  contact::SortKept(leaving_);
   ++flagRefreshes_;
   sliding_.clear();
   for (ContactManifold& m : manifolds_) {
@@ -844,7 +844,7 @@ void Mechanics::RefreshContactFlags() {
     if (m.slide != 0) sliding_.emplace_back(m.key, m.slide);
     if (m.frictionRow >= 0) rows_[m.frictionRow].candidate = m.touching && m.slide == 0;
   }
-  std::sort(sliding_.begin(), sliding_.end());
+  contact::SortKept(sliding_);
 }
 
 void Mechanics::AddContactForce(int body, const Vector2d& point, const Vector2d& force) {
@@ -1071,7 +1071,7 @@ void Mechanics::SolveContactRounds() {
   lastPointForces_.clear();
   for (const ContactPoint& p : contactPoints_)
     if (settled && p.force > 0) lastPointForces_.emplace_back(p.key, p.force);
-  std::sort(lastPointForces_.begin(), lastPointForces_.end());
+  contact::SortKept(lastPointForces_);
   lastFrictionForces_.clear();
 }
 
@@ -1139,15 +1139,15 @@ void Mechanics::RememberBounds() {
     else
       lastPointBounds_.emplace_back(contactPoints_[row.contact].key, boundStart_[i]);
   }
-  std::sort(lastPointBounds_.begin(), lastPointBounds_.end());
-  std::sort(lastFrictionBounds_.begin(), lastFrictionBounds_.end());
+  contact::SortKept(lastPointBounds_);
+  contact::SortKept(lastFrictionBounds_);
 }
 
 void Mechanics::RememberClosedContacts() {
   closedBefore_.clear();
   for (const ContactPoint& p : contactPoints_)
     if (p.separation <= contactGap_) closedBefore_.push_back(p.key);
-  std::sort(closedBefore_.begin(), closedBefore_.end());
+  contact::SortKept(closedBefore_);
 }
 
 // Impacts at the state a collision was located at, manifold by manifold, the fastest approach
