@@ -682,7 +682,7 @@ Mechanics::Row& Mechanics::AddContactRow(int contactIndex, bool friction,
   ContactJacobian(m.b, point, direction);
   ContactJacobian(m.a, point, -direction);
   row.count = static_cast<int>(entries_.size()) - row.begin;
-  row.gamma = -ContactProducts(m, point, direction);
+  row.gamma = contactTermsWanted_ ? -ContactProducts(m, point, direction) : 0.0;
   double diagonal = 0;
   for (int i = row.begin; i < row.begin + row.count; ++i)
     diagonal += entries_[i].second * entries_[i].second * invMass_[entries_[i].first];
@@ -695,7 +695,7 @@ Mechanics::Row& Mechanics::AddNormalRow(int point, bool touching) {
   ContactPoint& p = contactPoints_[point];
   ContactManifold& m = manifolds_[p.manifold];
   Row& row = AddContactRow(point, false, m.normal, m, p.point);
-  row.gamma -= RollingTerm(m, p);
+  if (contactTermsWanted_) row.gamma -= RollingTerm(m, p);
   row.level = Level::Position;
   row.oneSided = true;
   row.lower = 0;
@@ -787,7 +787,7 @@ bool Mechanics::RestoreContactRows(int firstRow) {
       ContactManifold& m = manifolds_[row.contact];
       row.lower = defaults.lower;
       row.g = defaults.g;
-      row.gamma = -ContactProducts(m, m.centre, m.tangent);
+      row.gamma = contactTermsWanted_ ? -ContactProducts(m, m.centre, m.tangent) : 0.0;
       row.candidate = m.touching && m.slide == 0;
       m.frictionRow = r;
       continue;
@@ -796,8 +796,8 @@ bool Mechanics::RestoreContactRows(int firstRow) {
     ContactManifold& m = manifolds_[p.manifold];
     row.lower = 0;
     row.g = p.separation;
-    row.gamma = -ContactProducts(m, p.point, m.normal);
-    row.gamma -= RollingTerm(m, p);
+    row.gamma = contactTermsWanted_ ? -ContactProducts(m, p.point, m.normal) - RollingTerm(m, p)
+                                    : 0.0;
     row.candidate = (flags[row.contact] & kPointTouching) != 0;
     m.touching = m.touching || row.candidate;
     p.row = r;
