@@ -11,6 +11,10 @@ void BroadPhase::FindPairs(const std::vector<Box>& boxes, std::vector<std::pair<
     order_.resize(n);
     for (int i = 0; i < n; ++i)
       order_[i] = i;
+    // A first order from nothing: the bodies as they were made (a pyramid row by row) are far
+    // from sorted, and the insertion sort below would move each box past most of the others.
+    std::stable_sort(order_.begin(), order_.end(),
+                     [&](int a, int b) { return boxes[a].minX < boxes[b].minX; });
   }
   // Insertion sort: the order of the last call is nearly right, so this is close to linear.
   for (int i = 1; i < n; ++i) {

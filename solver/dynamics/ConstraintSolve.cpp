@@ -472,34 +472,54 @@ bool Mechanics::FactoriseValues(FactorPattern& p, double smallest) {
 }
 
 // Groups the products by their place, keeping their order within a place, and lists the
-// places.
+// places. Both orders are counting sorts (places and ranks are small integers): a general sort
+// of a pile's products cost more than its factorisation, and a short run of a small pile plans
+// its pattern again as the rows settle.
 void Mechanics::GroupProducts(FactorPattern& p) {
-  std::stable_sort(p.products.begin(), p.products.end(),
-                   [](const auto& x, const auto& y) { return x.slot < y.slot; });
+  const size_t count = p.products.size();
+  int places = 0;
+  for (const auto& product : p.products)
+    places = std::max(places, product.slot + 1);
+  std::vector<int> start(static_cast<size_t>(places) + 1, 0);
+  for (const auto& product : p.products)
+    ++start[product.slot + 1];
+  for (int k = 0; k < places; ++k)
+    start[k + 1] += start[k];
+  std::vector<FactorPattern::Product> bySlot(count);
+  for (const auto& product : p.products)
+    bySlot[start[product.slot]++] = product;
+  p.products.swap(bySlot);
   p.groupSlot.clear();
   p.groupRows.clear();
   // Each product's rank among those of its place. The products are added in the order of
   // their ranks: every place's first product, then every place's second... so that additions
   // that follow each other go to different places and need not wait for each other, while each
   // place still adds its products in their own order.
-  std::vector<int> rank(p.products.size(), 0);
-  for (size_t k = 0; k < p.products.size(); ++k) {
+  std::vector<int> rank(count, 0);
+  int ranks = count > 0 ? 1 : 0;
+  for (size_t k = 0; k < count; ++k) {
     if (k == 0 || p.products[k].slot != p.products[k - 1].slot) {
       p.groupSlot.push_back(p.products[k].slot);
       p.groupRows.emplace_back(p.products[k].rowA, p.products[k].rowB);
     } else {
       rank[k] = rank[k - 1] + 1;
+      ranks = std::max(ranks, rank[k] + 1);
     }
   }
-  std::vector<int> order(p.products.size());
-  for (size_t k = 0; k < order.size(); ++k)
-    order[k] = static_cast<int>(k);
-  std::stable_sort(order.begin(), order.end(), [&](int x, int y) { return rank[x] < rank[y]; });
-  p.pairs.clear();
-  p.productSlot.clear();
-  for (int k : order) {
-    p.pairs.emplace_back(p.products[k].a, p.products[k].b);
-    p.productSlot.push_back(p.products[k].slot);
+  std::vector<int> byRank(static_cast<size_t>(ranks) + 1, 0);
+  for (size_t k = 0; k < count; ++k)
+    ++byRank[rank[k] + 1];
+  for (int r = 0; r < ranks; ++r)
+    byRank[r + 1] += byRank[r];
+  std::vector<int> order(count);
+  for (size_t k = 0; k < count; ++k)
+    order[byRank[rank[k]]++] = static_cast<int>(k);
+  p.pairs.resize(count);
+  p.productSlot.resize(count);
+  for (size_t k = 0; k < count; ++k) {
+    const auto& product = p.products[order[k]];
+    p.pairs[k] = {product.a, product.b};
+    p.productSlot[k] = product.slot;
   }
 }
 
@@ -919,7 +939,12 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
     SolveFactorised(b, x);
     return;
   }
-  if (pivoting == Pivoting::Exact && SolveByIslands(rows, b, lower, upper, x, start, keeping))
+  // Rows whose factorisation is kept from their last solve were one island then, and solve
+  // against it again: splitting them anew would cost more than a resting stack's solve.
+  const bool keptFits = pivoting == Pivoting::Exact && keeping != Keeping::None &&
+                        KeptFits(kept_[keeping == Keeping::Accelerations ? 0 : 1], rows);
+  if (pivoting == Pivoting::Exact && !keptFits &&
+      SolveByIslands(rows, b, lower, upper, x, start, keeping))
     return;
   SolveBoundedIsland(rows, b, lower, upper, x, start, pivoting, keeping, false);
 }
@@ -1126,6 +1151,9 @@ bool Mechanics::SolveByIslands(const std::vector<int>& rows, const Eigen::Vector
   if (owner.size() != static_cast<size_t>(dofCount_)) owner.assign(dofCount_, -1);
   for (int r = 0; r < n; ++r) {
     const Row& row = rows_[rows[r]];
+    // A row's entries come body by body, and a body's coordinates mostly have one first row:
+    // the row last joined needs no second look.
+    int joined = -1;
     for (int i = row.begin; i < row.begin + row.count; ++i) {
       const int dof = entries_[i].first;
       if (invMass_[dof] == 0) continue;
@@ -1133,6 +1161,8 @@ bool Mechanics::SolveByIslands(const std::vector<int>& rows, const Eigen::Vector
         owner[dof] = r;
         continue;
       }
+      if (owner[dof] == joined) continue;
+      joined = owner[dof];
       const int a = root(r), c = root(owner[dof]);
       if (a != c) parent[std::max(a, c)] = std::min(a, c);
     }
@@ -1249,6 +1279,7 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
   int factorisedAt = 0;
   if (kept) pattern_ = keeper->pattern;
   for (int iteration = 0; iteration < maxIterations; ++iteration) {
+    bool productOfX = false;
     freeRows.clear();
     clamped.setZero();
     for (int i = 0; i < n; ++i) {
@@ -1269,6 +1300,8 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
       const bool viaKept = kept && iteration - factorisedAt < kKeptPivots &&
                            PrepareKeptSolve(*keeper, rows, held) &&
                            SolveKeptRefined(*keeper, rows, held, rhs, solution);
+      // The refinement's last product is that of the answer where no row is held.
+      productOfX = viaKept && static_cast<int>(freeRows.size()) == n;
       if (!viaKept) {
         // With no row held, the matrix is the plain one, which an unchanged row set reuses.
         const std::vector<char>* holding =
@@ -1277,7 +1310,12 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
           FactoriseTiny(rows, holding);
         else
           Factorise(rows, holding, keeper);
-        kept = keeper != nullptr && !pattern_->dense && pattern_->regularised;
+        // A small pile's dense factorisation is kept as a large one's is: from one evaluation
+        // to the next a resting stack's matrix changes by a rounding's worth, and the refined
+        // solve against the last factorisation costs less than a new one. The few rows of a
+        // pair are not: their matrix is rewritten by every other pair's solve.
+        kept = keeper != nullptr && pattern_ != &tiny_ &&
+               (pattern_->dense || pattern_->regularised);
         factorisedAt = iteration;
         if (kept) KeepFactorisation(*keeper, rows, held);
         SolveFactorised(rhs, solution);
@@ -1292,7 +1330,10 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
                                           : 0.0;
     };
     auto computeResidual = [&] {
-      MulJWJt(rows, x, residual);
+      if (productOfX)
+        residual = keeper->product;
+      else
+        MulJWJt(rows, x, residual);
       residual -= b;
       if (pattern_ != nullptr && pattern_->regularised)
         for (int i = 0; i < n; ++i)
@@ -1366,10 +1407,6 @@ void Mechanics::SolveVelocities(Eigen::VectorXd& state) {
     if (row.level == Level::Acceleration || row.saturated) continue;
     rows.push_back(i);
   }
-  if (SweepsApply(rows) || SweepsApplyAhead(rows)) {
-    if (SweepVelocities(rows, state)) return;
-    ++exactPileSolves_;
-  }
   const int n = static_cast<int>(rows.size());
   Eigen::VectorXd &b = solveB_, &lower = solveLower_, &upper = solveUpper_, &impulse = solveX_;
   b.resize(n);
@@ -1380,6 +1417,27 @@ void Mechanics::SolveVelocities(Eigen::VectorXd& state) {
     b[k] = row.velocityTarget - RowRate(row);
     lower[k] = row.oneSided ? 0.0 : -kInfinity;
     upper[k] = kInfinity;
+  }
+  // Velocities that already meet every contact row to within the residual the bounded solve
+  // itself leaves a held row (a resting pile after a step that its own projection made, off by
+  // a rounding's worth) need no impulse: zero is the answer. Solved anyway, the rounding would
+  // push some points a hair apart, be held there and solved again: two factorisations of the
+  // pile for nothing (and a large pile's sweeps would prepare all its rows to find nothing).
+  // Only a fast run's: an accurate run's projection takes the rounding out too, and the next
+  // evaluation's pivots start from velocities that meet its rows exactly.
+  constexpr double kMetRate = 1e-12;
+  bool met = sweptContacts_ && n > 0;
+  for (int k = 0; k < n && met; ++k) {
+    const Row& row = rows_[rows[k]];
+    met = row.contact >= 0 && (row.oneSided ? b[k] <= kMetRate : std::abs(b[k]) <= kMetRate);
+  }
+  if (met) {
+    impulse.setZero(n);
+    return;
+  }
+  if (SweepsApply(rows) || SweepsApplyAhead(rows)) {
+    if (SweepVelocities(rows, state)) return;
+    ++exactPileSolves_;
   }
   // A pile's rows are projected after every step from nearly the matrix of the step before: the
   // factorisation made for that one serves this one, refined.

@@ -689,7 +689,7 @@ Mechanics::Row& Mechanics::AddContactRow(int contactIndex, bool friction,
   ContactJacobian(m.b, point, direction);
   ContactJacobian(m.a, point, -direction);
   row.count = static_cast<int>(entries_.size()) - row.begin;
-  row.gamma = -ContactProducts(m, point, direction);
+  row.gamma = contactTermsWanted_ ? -ContactProducts(m, point, direction) : 0.0;
   double diagonal = 0;
   for (int i = row.begin; i < row.begin + row.count; ++i)
     diagonal += entries_[i].second * entries_[i].second * invMass_[entries_[i].first];
@@ -702,7 +702,7 @@ Mechanics::Row& Mechanics::AddNormalRow(int point, bool touching) {
   ContactPoint& p = contactPoints_[point];
   ContactManifold& m = manifolds_[p.manifold];
   Row& row = AddContactRow(point, false, m.normal, m, p.point);
-  row.gamma -= RollingTerm(m, p);
+  if (contactTermsWanted_) row.gamma -= RollingTerm(m, p);
   row.level = Level::Position;
   row.oneSided = true;
   row.lower = 0;
@@ -794,7 +794,7 @@ bool Mechanics::RestoreContactRows(int firstRow) {
       ContactManifold& m = manifolds_[row.contact];
       row.lower = defaults.lower;
       row.g = defaults.g;
-      row.gamma = -ContactProducts(m, m.centre, m.tangent);
+      row.gamma = contactTermsWanted_ ? -ContactProducts(m, m.centre, m.tangent) : 0.0;
       row.candidate = m.touching && m.slide == 0;
       m.frictionRow = r;
       continue;
@@ -803,8 +803,8 @@ bool Mechanics::RestoreContactRows(int firstRow) {
     ContactManifold& m = manifolds_[p.manifold];
     row.lower = 0;
     row.g = p.separation;
-    row.gamma = -ContactProducts(m, p.point, m.normal);
-    row.gamma -= RollingTerm(m, p);
+    row.gamma = contactTermsWanted_ ? -ContactProducts(m, p.point, m.normal) - RollingTerm(m, p)
+                                    : 0.0;
     row.candidate = (flags[row.contact] & kPointTouching) != 0;
     m.touching = m.touching || row.candidate;
     p.row = r;
@@ -841,8 +841,8 @@ void Mechanics::RefreshContactFlags() {
     touching_.push_back(p.key);
     manifolds_[p.manifold].touching = true;
   }
-  std::sort(touching_.begin(), touching_.end());
-  std::sort(leaving_.begin(), leaving_.end());
+  contact::SortKept(touching_);
+  contact::SortKept(leaving_);
   ++flagRefreshes_;
   sliding_.clear();
   for (ContactManifold& m : manifolds_) {
@@ -851,7 +851,7 @@ void Mechanics::RefreshContactFlags() {
     if (m.slide != 0) sliding_.emplace_back(m.key, m.slide);
     if (m.frictionRow >= 0) rows_[m.frictionRow].candidate = m.touching && m.slide == 0;
   }
-  std::sort(sliding_.begin(), sliding_.end());
+  contact::SortKept(sliding_);
 }
 
 void Mechanics::AddContactForce(int body, const Vector2d& point, const Vector2d& force) {
@@ -1078,7 +1078,7 @@ void Mechanics::SolveContactRounds() {
   lastPointForces_.clear();
   for (const ContactPoint& p : contactPoints_)
     if (settled && p.force > 0) lastPointForces_.emplace_back(p.key, p.force);
-  std::sort(lastPointForces_.begin(), lastPointForces_.end());
+  contact::SortKept(lastPointForces_);
   lastFrictionForces_.clear();
 }
 
@@ -1146,15 +1146,15 @@ void Mechanics::RememberBounds() {
     else
       lastPointBounds_.emplace_back(contactPoints_[row.contact].key, boundStart_[i]);
   }
-  std::sort(lastPointBounds_.begin(), lastPointBounds_.end());
-  std::sort(lastFrictionBounds_.begin(), lastFrictionBounds_.end());
+  contact::SortKept(lastPointBounds_);
+  contact::SortKept(lastFrictionBounds_);
 }
 
 void Mechanics::RememberClosedContacts() {
   closedBefore_.clear();
   for (const ContactPoint& p : contactPoints_)
     if (p.separation <= contactGap_) closedBefore_.push_back(p.key);
-  std::sort(closedBefore_.begin(), closedBefore_.end());
+  contact::SortKept(closedBefore_);
 }
 
 // Impacts at the state a collision was located at, manifold by manifold, the fastest approach

@@ -663,10 +663,13 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
   const bool rowsStand = onlyPlainPins_ && rowsFromProjection_ && time == projectedTime_ &&
                          state.size() == projectedState_.size() &&
                          state.head(dofCount_) == projectedState_.head(dofCount_);
-  if (rowsStand)
+  if (rowsStand) {
     RefreshPlainPinTerms();
-  else
+  } else {
+    contactTermsWanted_ = true;
     BuildRows(context);
+    contactTermsWanted_ = false;
+  }
   SelectBuiltRows();
   SolveAccelerations();
   const int n = static_cast<int>(solveRows_.size());

@@ -965,6 +965,9 @@ class Mechanics {
   // Sweeps: whether they are used, each manifold's friction force of the last evaluation by
   // its key, and their buffers.
   bool sweptContacts_ = false;
+  // Whether the contact rows being built need their velocity-product terms: only the
+  // accelerations read them, and every evaluation builds its rows anew first.
+  bool contactTermsWanted_ = false;
   bool solveStartHeld_ = false, solvesFromNothing_ = false;
   std::vector<std::pair<ContactKey, double>> lastFrictionForces_;
   std::vector<SweepRow> sweepRows_;
