@@ -1880,7 +1880,8 @@ void Mechanics::LetSlippedFrictionGo() {
   }
 }
 
-// Per body: whether it slides on a fixed body, and whether it touches one that moves.
+// Per body: whether it slides on a fixed body (or begins to in this step), and whether it
+// touches one that moves.
 bool Mechanics::FindSlidesAlone() {
   slidesAlone_.assign(BodyCount(), 0);
   bool any = false;
@@ -1890,7 +1891,9 @@ bool Mechanics::FindSlidesAlone() {
     if (!fixedA && !fixedB) {
       slidesAlone_[m.a] |= kTouchesMoving;
       slidesAlone_[m.b] |= kTouchesMoving;
-    } else if (fixedA != fixedB && m.slide != 0) {
+    } else if (fixedA != fixedB && (m.slide != 0 || std::binary_search(slippedFriction_.begin(),
+                                                                        slippedFriction_.end(),
+                                                                        m.key))) {
       slidesAlone_[fixedA ? m.b : m.a] |= kSlidesOnFixed;
       any = true;
     }
@@ -1910,27 +1913,39 @@ bool Mechanics::FindSlidesAlone() {
 void Mechanics::FollowConstantSlides(double time, const Eigen::VectorXd& start,
                                      const Eigen::VectorXd& rates, Eigen::VectorXd& result,
                                      double h) {
-  if (manifolds_.empty() || !(h > 0) || !FindSlidesAlone()) return;
+  if (manifolds_.empty() || !(h > 0)) return;
+  const bool any = FindSlidesAlone();
   const int n = static_cast<int>(dofCount_);
+  // A step from a later state than the last (not a trial of the same step again): the last
+  // one's accelerations and slides become those of the step before.
   if (time != slideRatesAt_[1]) {
     std::swap(slideRates_[0], slideRates_[1]);
+    slidBefore_.swap(slidLast_);
     slideRatesAt_[0] = slideRatesAt_[1];
-    slideRates_[1] = rates.tail(n);
     slideRatesAt_[1] = time;
+    slidLast_.clear();
+    if (any) {
+      slideRates_[1] = rates.tail(n);
+      slidLast_ = slidesAlone_;
+    }
   }
-  if (!(slideRatesAt_[0] < time) || slideRates_[0].size() != n) return;
-  const Eigen::VectorXd& before = slideRates_[0];
+  if (!any) return;
+  const bool before = slideRatesAt_[0] < time && slidBefore_.size() == slidesAlone_.size();
   for (int body = 0; body < BodyCount(); ++body) {
     if (slidesAlone_[body] != kSlidesOnFixed) continue;
     const int d = bodyKin_[body].dof;
     const double reach = outlines_[body].reach;
+    // A slide that went on from the step before is followed while its acceleration stays as it
+    // was; one that begins here (from rest, or from another contact) is followed for its first
+    // step, which no change of the forces along the way can make much of.
+    const bool went = before && slidBefore_[body] == kSlidesOnFixed;
     // Rotation counts by how far it moves the outline.
     const double weight[3] = {1.0, 1.0, reach};
     double size = 0, change = 0, along = 0, whole = 0;
     for (int k = 0; k < 3; ++k) {
       const double a = rates[n + d + k] * weight[k];
       size += std::abs(a);
-      change += std::abs(a - before[d + k] * weight[k]);
+      if (went) change += std::abs(a - slideRates_[0][d + k] * weight[k]);
       along += (result[n + d + k] - start[n + d + k]) * weight[k] * a;
       whole += h * a * a;
     }

@@ -970,10 +970,12 @@ class Mechanics {
   // that held it, by key, sorted; until the impacts at the step's end have used them.
   std::vector<std::pair<ContactKey, double>> heldApproaches_;
   std::vector<ContactKey> stoppedSlips_;  // manifolds a fast step stopped sliding, sorted
-  // FollowConstantSlides: the accelerations that started the last two steps in which a body
-  // slid, with their times, and per body whether it slides on fixed bodies alone.
+  // FollowConstantSlides: the accelerations that started the last two steps, with their times,
+  // and per body whether it slid on fixed bodies alone in each (empty where none did); per body
+  // for the step at hand, as FindSlidesAlone found.
   Eigen::VectorXd slideRates_[2];
   double slideRatesAt_[2] = {NAN, NAN};
+  std::vector<char> slidBefore_, slidLast_;
   std::vector<char> slidesAlone_;
   static constexpr char kSlidesOnFixed = 1, kTouchesMoving = 2;
   bool FindSlidesAlone();  // into slidesAlone_; whether any body slides on a fixed one
