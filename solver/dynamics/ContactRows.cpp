@@ -1902,9 +1902,9 @@ bool Mechanics::FindSlidesAlone() {
 }
 
 // A fast step moves the positions by the velocities it ends with: under a constant acceleration
-// a that puts a body h^2 a / 2 further than the motion itself goes, and a block sliding down a
-// slope from rest would have gone a step's worth of its way too far at every instant (a few per
-// cent of a frame's slide, against the closed form). Where the acceleration of a body that slides
+// a that puts a body h^2 a / 2 further than the motion itself goes at every step, and a block
+// sliding down a slope from rest would stay half a step's travel ahead of its closed form (a part
+// in twice the number of steps taken, per cent after a second of frame-long steps). Where the acceleration of a body that slides
 // on fixed bodies has not changed since its last step, the step moves it as that acceleration
 // does: at the mean of its velocities while it slipped, and at the end velocity for the rest of
 // the step once its slip stopped (the part of the step it slipped is how much of h a its velocity
