@@ -59,6 +59,11 @@ constexpr double kStepPairsSlack = 0.125;
 // A step that the step limit cuts into at most this many parts is cut into equal ones.
 constexpr double kMostEqualParts = 8;
 
+// How little the acceleration of a sliding body may change from one fast step to the next,
+// relative to its size, for it to count as constant: the contact solve's rounding, far below
+// what a spring or a curved floor changes it by in a step.
+constexpr double kConstantSlide = 1e-9;
+
 // Adds the wall time from its making to its end to a stage's total, when the stages are timed:
 // reading the clock costs a good part of a small world's step.
 class StageTimer {
@@ -1812,14 +1817,6 @@ double Mechanics::ContactStepLimit(double h) {
   // The reach of the search where the bodies are, before the pairs kept for it change.
   const std::vector<double>* reach = ReachHere();
   KeepPairsNear(sweptBoxes_);
-  // Whether the two bodies slid on each other at the last accepted state. The pairs come in
-  // ascending order of their bodies, as the slides are kept.
-  contact::KeyCursor slides(sliding_, contact::FirstOf{});
-  auto sliding = [&](int a, int b) {
-    const uint64_t pair = PairKey(std::min(a, b), std::max(a, b));
-    const size_t at = slides.LowerBound(ContactKey{pair, 0});
-    return at < sliding_.size() && sliding_[at].first.first == pair;
-  };
   // The pairs whose swept boxes, grown by the slack, overlap, picked out first without
   // branches. The searches inside the step find their bodies where the swept boxes say, but
   // for rounding (a falling body's box of the search meets its swept one exactly) and the
@@ -1857,10 +1854,9 @@ double Mechanics::ContactStepLimit(double h) {
     const int a = colliders_[ka], b = colliders_[kb];
     // A fast run holds every pair that has a row to its gap within the step: such a pair need
     // only not close from beyond the rows into contact within one step. A body sliding on a
-    // fixed one keeps the shorter steps: a frame's step would follow the slide's closed form
-    // (a block on a floor or an incline) only to a few per cent.
-    const bool held = sweptContacts_ && !heldByRecord_[a] && !heldByRecord_[b] &&
-                      !((Immobile(a) || Immobile(b)) && sliding(a, b));
+    // fixed one takes such steps too: they follow a slide under constant forces exactly (see
+    // FollowConstantSlides).
+    const bool held = sweptContacts_ && !heldByRecord_[a] && !heldByRecord_[b];
     const double closes = std::max(0.1 * thinner, held ? 0.9 * RowedGap(reach, a, b) : 0.0);
     if (closes >= limit * closing || !Collides(a, b)) continue;
     limit = closes / closing;
@@ -1872,6 +1868,110 @@ double Mechanics::ContactStepLimit(double h) {
   // step more: the step is cut into equal parts instead, where they are few.
   if (limit < h && h < kMostEqualParts * limit) return h / std::ceil(h / limit);
   return limit;
+}
+
+// A manifold whose friction an evaluation held at its bound slips over the step that starts from
+// it, though it stuck at the state the step starts from (a block let go on a slope steeper than
+// its friction holds): the evaluation's kinetic friction is in the step's accelerations already.
+// A fast step's projection of the velocities would otherwise hold it stuck with no bound at the
+// manifold's centre, and a block sliding on a fixed face alone would be tipped off it at its
+// first step and lag behind its slide ever after. Piles keep the projection's grip: their bounds
+// come from normal forces that the projection still moves.
+void Mechanics::RememberSlippedFriction() {
+  slippedFriction_.clear();
+  if (!sweptContacts_) return;
+  for (const ContactManifold& m : manifolds_)
+    if (m.touching && m.slide == 0 && m.frictionRow >= 0 && rows_[m.frictionRow].saturated)
+      slippedFriction_.push_back(m.key);
+  std::sort(slippedFriction_.begin(), slippedFriction_.end());
+}
+
+void Mechanics::LetSlippedFrictionGo() {
+  if (slippedFriction_.empty()) return;
+  FindSlidesAlone();
+  for (const ContactManifold& m : manifolds_) {
+    if (m.frictionRow < 0 || m.slide != 0) continue;
+    const int body = Immobile(m.a) ? m.b : m.a;
+    if ((slidesAlone_[body] & kTouchesMoving) != 0 || Immobile(m.a) == Immobile(m.b)) continue;
+    if (std::binary_search(slippedFriction_.begin(), slippedFriction_.end(), m.key))
+      rows_[m.frictionRow].candidate = false;
+  }
+}
+
+// Per body: whether it slides on a fixed body (or begins to in this step), and whether it
+// touches one that moves.
+bool Mechanics::FindSlidesAlone() {
+  slidesAlone_.assign(BodyCount(), 0);
+  bool any = false;
+  for (const ContactManifold& m : manifolds_) {
+    if (!m.touching) continue;
+    const bool fixedA = Immobile(m.a), fixedB = Immobile(m.b);
+    if (!fixedA && !fixedB) {
+      slidesAlone_[m.a] |= kTouchesMoving;
+      slidesAlone_[m.b] |= kTouchesMoving;
+    } else if (fixedA != fixedB && (m.slide != 0 || std::binary_search(slippedFriction_.begin(),
+                                                                        slippedFriction_.end(),
+                                                                        m.key))) {
+      slidesAlone_[fixedA ? m.b : m.a] |= kSlidesOnFixed;
+      any = true;
+    }
+  }
+  return any;
+}
+
+// A fast step moves the positions by the velocities it ends with: under a constant acceleration
+// a that puts a body h^2 a / 2 further than the motion itself goes at every step, and a block
+// sliding down a slope from rest would stay half a step's travel ahead of its closed form (a part
+// in twice the number of steps taken, per cent after a second of frame-long steps). Where the acceleration of a body that slides
+// on fixed bodies has not changed since its last step, the step moves it as that acceleration
+// does: at the mean of its velocities while it slipped, and at the end velocity for the rest of
+// the step once its slip stopped (the part of the step it slipped is how much of h a its velocity
+// changed). An acceleration that changes with the motion (a spring, a curved floor) is left to
+// the plain step, which keeps such a motion from gaining energy.
+void Mechanics::FollowConstantSlides(double time, const Eigen::VectorXd& start,
+                                     const Eigen::VectorXd& rates, Eigen::VectorXd& result,
+                                     double h) {
+  if (manifolds_.empty() || !(h > 0)) return;
+  const bool any = FindSlidesAlone();
+  const int n = static_cast<int>(dofCount_);
+  // A step from a later state than the last (not a trial of the same step again): the last
+  // one's accelerations and slides become those of the step before.
+  if (time != slideRatesAt_[1]) {
+    std::swap(slideRates_[0], slideRates_[1]);
+    slidBefore_.swap(slidLast_);
+    slideRatesAt_[0] = slideRatesAt_[1];
+    slideRatesAt_[1] = time;
+    slidLast_.clear();
+    if (any) {
+      slideRates_[1] = rates.tail(n);
+      slidLast_ = slidesAlone_;
+    }
+  }
+  if (!any) return;
+  const bool before = slideRatesAt_[0] < time && slidBefore_.size() == slidesAlone_.size();
+  for (int body = 0; body < BodyCount(); ++body) {
+    if (slidesAlone_[body] != kSlidesOnFixed) continue;
+    const int d = bodyKin_[body].dof;
+    const double reach = outlines_[body].reach;
+    // A slide that went on from the step before is followed while its acceleration stays as it
+    // was; one that begins here (from rest, or from another contact) is followed for its first
+    // step, which no change of the forces along the way can make much of.
+    const bool went = before && slidBefore_[body] == kSlidesOnFixed;
+    // Rotation counts by how far it moves the outline.
+    const double weight[3] = {1.0, 1.0, reach};
+    double size = 0, change = 0, along = 0, whole = 0;
+    for (int k = 0; k < 3; ++k) {
+      const double a = rates[n + d + k] * weight[k];
+      size += std::abs(a);
+      if (went) change += std::abs(a - slideRates_[0][d + k] * weight[k]);
+      along += (result[n + d + k] - start[n + d + k]) * weight[k] * a;
+      whole += h * a * a;
+    }
+    if (!(change <= kConstantSlide * size) || !(whole > 0)) continue;
+    const double slipped = std::clamp(along / whole, 0.0, 1.0);
+    for (int k = 0; k < 3; ++k)
+      result[d + k] += 0.5 * slipped * h * (start[n + d + k] - result[n + d + k]);
+  }
 }
 
 int Mechanics::ContactPairCount(int body) const {

@@ -699,6 +699,7 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
     if (row.contact >= 0) continue;
     nextConstraintForce_[3 * row.constraint + static_cast<int>(row.component)] += multiplier;
   }
+  RememberSlippedFriction();
   linearProjection_ = linear;
   chordReady_ = linear;
   if (chordReady_ && chordRows_ != solveRows_) chordRows_ = solveRows_;
@@ -898,6 +899,7 @@ void Mechanics::ProjectVelocities(double time, Eigen::VectorXd& state, double st
   const Context context(*this, time);
   BuildRows(context);
   HoldApproaches(step);
+  LetSlippedFrictionGo();
   SelectBuiltRows();
   velocityStep_ = time == sweptForcesAt_ ? step : 0.0;
   velocitiesSwept_ = false;

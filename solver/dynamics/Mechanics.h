@@ -230,6 +230,12 @@ class Mechanics {
   // bodies that could meet within h, a tenth of the thinner outline over the speed at which
   // their outlines can close. Infinite without collisions or when no pair can meet.
   double ContactStepLimit(double h);
+  // After a fast step moved the positions by its end velocities (`result`, from `start` with the
+  // rates `rates` over h): a body that slides on fixed ones under an acceleration that has not
+  // changed since the step before is moved as that acceleration moves it, up to where its slip
+  // stopped, so that a slide follows its closed form at any step.
+  void FollowConstantSlides(double time, const Eigen::VectorXd& start,
+                            const Eigen::VectorXd& rates, Eigen::VectorXd& result, double h);
   // The pair of bodies that set the last limit, the thinner first (model indices; kNone when no
   // pair limited the step).
   std::pair<int, int> LimitingPair() const { return limitingPair_; }
@@ -997,6 +1003,19 @@ class Mechanics {
   // that held it, by key, sorted; until the impacts at the step's end have used them.
   std::vector<std::pair<ContactKey, double>> heldApproaches_;
   std::vector<ContactKey> stoppedSlips_;  // manifolds a fast step stopped sliding, sorted
+  // FollowConstantSlides: the accelerations that started the last two steps, with their times,
+  // and per body whether it slid on fixed bodies alone in each (empty where none did); per body
+  // for the step at hand, as FindSlidesAlone found.
+  Eigen::VectorXd slideRates_[2];
+  double slideRatesAt_[2] = {NAN, NAN};
+  std::vector<char> slidBefore_, slidLast_;
+  std::vector<char> slidesAlone_;
+  static constexpr char kSlidesOnFixed = 1, kTouchesMoving = 2;
+  bool FindSlidesAlone();  // into slidesAlone_; whether any body slides on a fixed one
+  // Manifolds whose friction the last evaluation of a fast run held at its bound, sorted.
+  std::vector<ContactKey> slippedFriction_;
+  void RememberSlippedFriction();
+  void LetSlippedFrictionGo();
   std::vector<char> stoppedBodies_;       // per body: a point held in the step stopped it
   std::vector<char> heldByRecord_;        // per body: a record's point is on it
   // Points held in the last fast step whose bodies touch nothing else, by key, sorted.

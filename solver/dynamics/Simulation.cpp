@@ -98,6 +98,7 @@ void Simulation::Step(double h, Eigen::VectorXd& result, double& error) {
     result.tail(dof) += h * k1_.tail(dof);
     mechanics_.ProjectVelocities(t, result, h);
     result.head(dof) += h * result.tail(dof);
+    mechanics_.FollowConstantSlides(t, state_, k1_, result, h);
     error = 0;
     return;
   }
