@@ -577,6 +577,28 @@ void Mechanics::AddForces(const Context& context) {
   }
 }
 
+bool Mechanics::ForcesStand(const Eigen::VectorXd& state, double time,
+                            std::initializer_list<double> later) {
+  const double was = time_;
+  Unpack(state);
+  UpdateKinematics();
+  heldForce_ = force_;
+  std::vector<double> reported = nextConstraintForce_;
+  AddForces(Context(*this, time));
+  standingForce_ = force_;
+  bool stand = true;
+  for (const double at : later) {
+    if (!stand) break;
+    time_ = at;
+    AddForces(Context(*this, at));
+    stand = force_ == standingForce_;
+  }
+  force_.swap(heldForce_);
+  nextConstraintForce_.swap(reported);
+  time_ = was;
+  return stand;
+}
+
 // The right-hand side of the multipliers' system for the rows to solve: what each row's
 // acceleration must be, less what the applied forces alone would give it.
 void Mechanics::ComputeB() {

@@ -78,6 +78,8 @@ class Simulation {
   double AssemblyTolerance(const Eigen::VectorXd& state) const;
   DynamicsError OffTheConstraints(double residual, double tolerance) const;
   void Accept(double h, Eigen::VectorXd& state);
+  static bool ConstantRecords(const Model& model);
+  bool AtRest(double h) const;
 
   Mechanics mechanics_;
   RunSettings settings_;
@@ -103,6 +105,7 @@ class Simulation {
   double previousStep_ = 0;  // the last accepted step, 0 where it ended at a located crossing
   std::vector<double> lengthScale_;  // per free coordinate, for the error estimate
   bool allowThin_ = false;
+  bool constantRecords_ = false;  // see ConstantRecords
 };
 
 }  // namespace yb::dynamics
