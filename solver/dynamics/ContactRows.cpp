@@ -1973,6 +1973,16 @@ double Mechanics::ContactStepLimit(double h) {
   return limit;
 }
 
+bool Mechanics::NothingNear(double h) const {
+  if (!solveRows_.empty() || !manifolds_.empty() || islands_.AnyAsleep()) return false;
+  if (colliders_.empty()) return true;
+  if (!stepPairsValid_) return false;
+  for (const auto& [ka, kb] : stepPairs_)
+    if (ClosingSpeedBound(MotionOver(colliders_[ka], h), MotionOver(colliders_[kb], h)) > 0)
+      return false;
+  return true;
+}
+
 int Mechanics::ContactPairCount(int body) const {
   int count = 0;
   for (const Touch& t : touches_)

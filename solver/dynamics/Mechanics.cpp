@@ -599,6 +599,22 @@ bool Mechanics::ForcesStand(const Eigen::VectorXd& state, double time,
   return stand;
 }
 
+void Mechanics::FreeAccelerations(double time, const Eigen::VectorXd& state, Eigen::VectorXd& out) {
+  const double was = time_;
+  Unpack(state);
+  UpdateKinematics();
+  heldForce_.swap(force_);
+  force_.resize(dofCount_);
+  std::vector<double> reported = nextConstraintForce_;
+  time_ = time;
+  AddForces(Context(*this, time));
+  out = force_;
+  out.array() *= invMass_.array();
+  force_.swap(heldForce_);
+  nextConstraintForce_.swap(reported);
+  time_ = was;
+}
+
 // The right-hand side of the multipliers' system for the rows to solve: what each row's
 // acceleration must be, less what the applied forces alone would give it.
 void Mechanics::ComputeB() {

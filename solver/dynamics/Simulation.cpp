@@ -90,7 +90,21 @@ void Simulation::Step(double h, Eigen::VectorXd& result, double& error) {
   const int n = static_cast<int>(state_.size());
   const int dof = n / 2;
   const double t = time_;
+  // Where the first evaluation met nothing and nothing can be met within the step, the later
+  // ones give the velocities of their states and the accelerations of the applied forces; while
+  // those are the first one's, the step needs no evaluation of its own.
+  bool free = false;
   auto f = [&](double at, const Eigen::VectorXd& y, Eigen::VectorXd& dy) {
+    if (free) {
+      mechanics_.FreeAccelerations(at, y, freeAcceleration_);
+      if (freeAcceleration_ == k1_.tail(dof)) {
+        dy.resize(n);
+        dy.head(dof) = y.tail(dof);
+        dy.tail(dof) = freeAcceleration_;
+        return;
+      }
+      free = false;
+    }
     ++statistics_.evaluations;
     mechanics_.Derivative(at, y, dy);
   };
@@ -124,6 +138,7 @@ void Simulation::Step(double h, Eigen::VectorXd& result, double& error) {
     error = 0;
     return;
   }
+  free = constantRecords_ && !locating_ && mechanics_.NothingNear(h);
   // The step's later evaluations start their friction rounds from the forces its first one found.
   struct HeldStart {
     Mechanics& mechanics;
@@ -234,6 +249,12 @@ std::pair<double, double> Simulation::LandingBand(int index) const {
 double Simulation::LocateCrossing(int index, double h, Eigen::VectorXd& result,
                                   std::vector<double>& values) {
   ++statistics_.located;
+  // The trials' evaluations meet what the step's end met: none is left out.
+  struct Locating {
+    bool& on;
+    explicit Locating(bool& flag) : on(flag) { on = true; }
+    ~Locating() { on = false; }
+  } locating(locating_);
   double error;
   const bool isGap = index >= activationCount_ &&
                      index < static_cast<int>(conditionValues_.size() - conditions_.size());

@@ -106,6 +106,8 @@ class Simulation {
   std::vector<double> lengthScale_;  // per free coordinate, for the error estimate
   bool allowThin_ = false;
   bool constantRecords_ = false;  // see ConstantRecords
+  bool locating_ = false;         // a crossing is being located
+  Eigen::VectorXd freeAcceleration_;
 };
 
 }  // namespace yb::dynamics
