@@ -1974,8 +1974,10 @@ double Mechanics::ContactStepLimit(double h) {
 }
 
 bool Mechanics::NothingNear(double h) const {
-  if (!solveRows_.empty() || !manifolds_.empty() || islands_.AnyAsleep()) return false;
+  if (!solveRows_.empty() || islands_.AnyAsleep()) return false;
   if (colliders_.empty()) return true;
+  // Outlines within the margin (a crowd falling together) are among the pairs near, which must
+  // not move against each other: they then stand as the first evaluation found them.
   if (!stepPairsValid_) return false;
   for (const auto& [ka, kb] : stepPairs_)
     if (ClosingSpeedBound(MotionOver(colliders_[ka], h), MotionOver(colliders_[kb], h)) > 0)

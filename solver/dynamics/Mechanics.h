@@ -118,8 +118,8 @@ class Mechanics {
   // evaluation's forces are kept.
   bool ForcesStand(const Eigen::VectorXd& state, double time, std::initializer_list<double> later);
   // Whether the last evaluation met nothing and nothing can be met over a step of length h, as
-  // the last step limit found the pairs near: no row of any kind, no contact within the margin,
-  // no body asleep, and no pair near that closes. An evaluation inside such a step gives the
+  // the last step limit found the pairs near: no row of any kind, no body asleep, and no pair
+  // near that moves against the other. An evaluation inside such a step gives the
   // velocities of its state and the accelerations of the applied forces alone.
   bool NothingNear(double h) const;
   // The accelerations the applied forces alone give at the given time and state (what an
