@@ -1203,9 +1203,26 @@ void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
                   &impulse = queue.impulse;
   auto velocity = state.tail(dofCount_);
   const int limit = 20 * static_cast<int>(manifolds_.size()) + 20;
+  // A pile struck at once passes its impacts up and down between its bodies, a smaller part each
+  // round: one manifold at a time they settle slowly, and a crowd's may not within the limit at
+  // all. Past a few rounds per manifold struck, once nothing left approaches fast enough to
+  // bounce, what is left of an accurate run's is settled at once (SettleSlowImpacts); a fast
+  // run leaves its resting approaches to its swept projection already.
+  int struckManifolds = 0;
+  for (const ContactManifold& m : manifolds_)
+    for (int k = m.first; k < m.first + m.count; ++k)
+      if (queue.isStruck[k]) {
+        ++struckManifolds;
+        break;
+      }
+  const int settleAfter = sweptContacts_ ? limit : 4 * struckManifolds;
   for (int round = 0; round < limit; ++round) {
     const int worst = queue.Fastest(*this);
     if (worst < 0) break;
+    if (round >= settleAfter && queue.heap.front().first >= -restSpeed) {
+      SettleSlowImpacts(state);
+      break;
+    }
     const ContactManifold& m = manifolds_[worst];
     rows = jointRows;
     const int joints = static_cast<int>(rows.size());
@@ -1269,6 +1286,106 @@ void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
     queue.Refresh(*this, worst);
   }
   closedBefore_.clear();
+}
+
+// The impacts left in a pile whose approaches are all too slow to bounce, settled together: every
+// struck point stops approaching and every struck manifold's slip stops where static friction
+// can hold it (else kinetic friction acts against it), in one solve over all of them with the
+// joints, which the rounds one manifold at a time would only have come near.
+void Mechanics::SettleSlowImpacts(Eigen::VectorXd& state) {
+  ImpactQueue& queue = impactQueue_;
+  std::vector<int>& rows = queue.rows;
+  rows = queue.jointRows;
+  const int joints = static_cast<int>(rows.size());
+  // Per manifold taking part: its first normal row in `rows`, and its friction row or -1.
+  std::vector<std::array<int, 3>>& settling = queue.settling;
+  settling.clear();
+  for (int m = 0; m < static_cast<int>(manifolds_.size()); ++m) {
+    const ContactManifold& manifold = manifolds_[m];
+    const int first = static_cast<int>(rows.size());
+    for (int k = manifold.first; k < manifold.first + manifold.count; ++k)
+      if (queue.isStruck[k]) rows.push_back(contactPoints_[k].row);
+    if (static_cast<int>(rows.size()) == first) continue;
+    const int friction = manifold.frictionRow >= 0 ? static_cast<int>(rows.size()) : -1;
+    if (friction >= 0) rows.push_back(manifold.frictionRow);
+    settling.push_back({m, first, friction});
+  }
+  const int n = static_cast<int>(rows.size());
+  Eigen::VectorXd &b = queue.b, &lower = queue.lower, &upper = queue.upper,
+                  &impulse = queue.impulse;
+  b.resize(n);
+  lower.resize(n);
+  upper.resize(n);
+  std::vector<char>& isFriction = queue.isFriction;
+  isFriction.assign(n, 0);
+  for (const auto& entry : settling)
+    if (entry[2] >= 0) isFriction[entry[2]] = 1;
+  for (int k = 0; k < n; ++k) {
+    const Row& row = rows_[rows[k]];
+    const double rate = RowRate(row);
+    upper[k] = kInfinity;
+    lower[k] = -kInfinity;
+    if (k < joints || isFriction[k]) {
+      b[k] = (k < joints ? row.velocityTarget : 0.0) - rate;
+      continue;
+    }
+    b[k] = -std::min(rate, 0.0);
+    lower[k] = 0;
+  }
+  // Each manifold's normal impulse, in the pass before and this one.
+  auto normalOf = [&](const std::array<int, 3>& entry) {
+    const int end = entry[2] >= 0 ? entry[2] : entry[1] + manifolds_[entry[0]].count;
+    double total = 0;
+    for (int k = entry[1]; k < end && k < n; ++k)
+      if (!isFriction[k] && k >= joints) total += impulse[k];
+    return total;
+  };
+  std::vector<double>& normals = queue.normals;
+  normals.assign(settling.size(), 0.0);
+  std::vector<char>& sliding = queue.sliding;
+  sliding.assign(settling.size(), 0);
+  for (int pass = 0; pass < 20; ++pass) {
+    SolveBounded(rows, b, lower, upper, impulse);
+    bool settled = true;
+    for (size_t j = 0; j < settling.size(); ++j) {
+      const auto& entry = settling[j];
+      const double total = normalOf(entry);
+      const double before = normals[j];
+      normals[j] = total;
+      if (entry[2] < 0) continue;
+      const ContactManifold& m = manifolds_[entry[0]];
+      const bool slips = sliding[j] ||
+                         std::abs(impulse[entry[2]]) > m.staticFriction * total * (1 + 1e-12) + 1e-300;
+      if (!slips) continue;
+      if (!sliding[j] || std::abs(total - before) > 1e-13 * std::abs(total)) settled = false;
+      sliding[j] = 1;
+      lower[entry[2]] = -m.kineticFriction * total;
+      upper[entry[2]] = m.kineticFriction * total;
+    }
+    if (settled) break;
+  }
+  auto velocity = state.tail(dofCount_);
+  for (int k = 0; k < n; ++k) {
+    const Row& row = rows_[rows[k]];
+    for (int i = row.begin; i < row.begin + row.count; ++i) {
+      const int dof = entries_[i].first;
+      velocity[dof] += invMass_[dof] * entries_[i].second * impulse[k];
+      velocity_[dof] = velocity[dof];
+    }
+  }
+  // The impulses reported, the friction shared among a manifold's points as the normal one is.
+  for (size_t j = 0; j < settling.size(); ++j) {
+    const auto& entry = settling[j];
+    const ContactManifold& m = manifolds_[entry[0]];
+    const int end = entry[2] >= 0 ? entry[2] : entry[1] + m.count;
+    for (int k = entry[1]; k < end && k < n; ++k) {
+      if (isFriction[k] || impulse[k] == 0) continue;
+      Vector2d onB = impulse[k] * m.normal;
+      if (entry[2] >= 0 && normals[j] > 0)
+        onB += impulse[entry[2]] * impulse[k] / normals[j] * m.tangent;
+      impacts_.push_back(Impact{m.a, m.b, contactPoints_[rows_[rows[k]].contact].point, onB});
+    }
+  }
 }
 
 // The approach that a fast step's own accelerations give the row's point: a bounce slower than
@@ -1972,6 +2089,18 @@ void Mechanics::FollowConstantSlides(double time, const Eigen::VectorXd& start,
     for (int k = 0; k < 3; ++k)
       result[d + k] += 0.5 * slipped * h * (start[n + d + k] - result[n + d + k]);
   }
+}
+
+bool Mechanics::NothingNear(double h) const {
+  if (!solveRows_.empty() || islands_.AnyAsleep()) return false;
+  if (colliders_.empty()) return true;
+  // Outlines within the margin (a crowd falling together) are among the pairs near, which must
+  // not move against each other: they then stand as the first evaluation found them.
+  if (!stepPairsValid_) return false;
+  for (const auto& [ka, kb] : stepPairs_)
+    if (ClosingSpeedBound(MotionOver(colliders_[ka], h), MotionOver(colliders_[kb], h)) > 0)
+      return false;
+  return true;
 }
 
 int Mechanics::ContactPairCount(int body) const {

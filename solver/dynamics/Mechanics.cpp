@@ -598,6 +598,44 @@ void Mechanics::AddForces(const Context& context) {
   }
 }
 
+bool Mechanics::ForcesStand(const Eigen::VectorXd& state, double time,
+                            std::initializer_list<double> later) {
+  const double was = time_;
+  Unpack(state);
+  UpdateKinematics();
+  heldForce_ = force_;
+  std::vector<double> reported = nextConstraintForce_;
+  AddForces(Context(*this, time));
+  standingForce_ = force_;
+  bool stand = true;
+  for (const double at : later) {
+    if (!stand) break;
+    time_ = at;
+    AddForces(Context(*this, at));
+    stand = force_ == standingForce_;
+  }
+  force_.swap(heldForce_);
+  nextConstraintForce_.swap(reported);
+  time_ = was;
+  return stand;
+}
+
+void Mechanics::FreeAccelerations(double time, const Eigen::VectorXd& state, Eigen::VectorXd& out) {
+  const double was = time_;
+  Unpack(state);
+  UpdateKinematics();
+  heldForce_.swap(force_);
+  force_.resize(dofCount_);
+  std::vector<double> reported = nextConstraintForce_;
+  time_ = time;
+  AddForces(Context(*this, time));
+  out = force_;
+  out.array() *= invMass_.array();
+  force_.swap(heldForce_);
+  nextConstraintForce_.swap(reported);
+  time_ = was;
+}
+
 // The right-hand side of the multipliers' system for the rows to solve: what each row's
 // acceleration must be, less what the applied forces alone would give it.
 void Mechanics::ComputeB() {

@@ -12,6 +12,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <utility>
@@ -112,6 +113,19 @@ class Mechanics {
   // The error a run ends with when the event value of that index has closed: a load has reached
   // a pulley point. It names the rope and the load's body.
   DynamicsError PulleyReached(int index, double time) const;
+  // Whether the applied forces (fields and force records) at the given state are the same at
+  // each of the later times as at `time`. The state becomes the current one; the last
+  // evaluation's forces are kept.
+  bool ForcesStand(const Eigen::VectorXd& state, double time, std::initializer_list<double> later);
+  // Whether the last evaluation met nothing and nothing can be met over a step of length h, as
+  // the last step limit found the pairs near: no row of any kind, no body asleep, and no pair
+  // near that moves against the other. An evaluation inside such a step gives the
+  // velocities of its state and the accelerations of the applied forces alone.
+  bool NothingNear(double h) const;
+  // The accelerations the applied forces alone give at the given time and state (what an
+  // evaluation that meets nothing gives). The state becomes the current one; the last
+  // evaluation's forces are kept.
+  void FreeAccelerations(double time, const Eigen::VectorXd& state, Eigen::VectorXd& out);
   // Called by the integrator after an accepted step (and after projection): refreshes which
   // one-sided rows are in contact.
   void AcceptState(double time, const Eigen::VectorXd& state);
@@ -583,11 +597,17 @@ class Mechanics {
     std::vector<char> isStruck, movedBody;
     std::vector<double> rate;                   // per point, its approach rate
     std::vector<std::pair<double, int>> heap;   // (rate, point), the smallest on top
+    // Buffers of SettleSlowImpacts: per manifold settled (its index, its first row and its
+    // friction row), its normal impulse and whether it slides; per row, whether it is friction.
+    std::vector<std::array<int, 3>> settling;
+    std::vector<double> normals;
+    std::vector<char> sliding, isFriction;
     // Below this approach a point already in contact is left to the velocities' projection
     // after the impacts (0: every approaching point is struck).
     double restingApproach = 0;
     bool Approaches(const Mechanics& mechanics, int point) const;
   };
+  void SettleSlowImpacts(Eigen::VectorXd& state);
   void ContactEventValues(std::vector<double>& values) const;
   void ReportOverlap(double time);
   double OutlineSpeed(int body, double h) const;
@@ -824,6 +844,7 @@ class Mechanics {
   // Curved slots: the curve, and where the slider's foot was at the last accepted state (the
   // search for the nearest point starts there so the slider does not jump between branches).
   std::vector<std::unique_ptr<CubicSpline>> curves_;
+  Eigen::VectorXd heldForce_, standingForce_;  // buffers of ForcesStand
   std::vector<SplineFoot> feet_, pendingFeet_;
   // Contacts: the outline of every body that may collide, the pairs joined by a constraint
   // (which never collide), and per step the points and manifolds found with the pair

@@ -81,6 +81,8 @@ class Simulation {
   // Whether the next fast step may be taken as one that moves nothing (see the definition).
   bool Rests();
   void Rest(double h, int& shortSteps);
+  static bool ConstantRecords(const Model& model);
+  bool AtRest(double h) const;
 
   Mechanics mechanics_;
   RunSettings settings_;
@@ -110,6 +112,9 @@ class Simulation {
   bool allowThin_ = false;
   // The last step was taken whole with every body asleep from its start to its end.
   bool settled_ = false;
+  bool constantRecords_ = false;  // see ConstantRecords
+  bool locating_ = false;         // a crossing is being located
+  Eigen::VectorXd freeAcceleration_;
 };
 
 }  // namespace yb::dynamics

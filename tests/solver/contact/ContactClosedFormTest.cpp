@@ -290,6 +290,79 @@ INSTANTIATE_TEST_SUITE_P(BothModes, BallAtRest,
                          ::testing::Values(RunMode::Accurate, RunMode::Fast),
                          [](const auto& info) { return std::string(Name(info.param)); });
 
+// A ball lying on the floor costs no evaluation while it rests; a push up that grows from t0 on
+// at c newtons a second lifts it at t1 = t0 + m g / c, and it rises c (t - t1)^3 / (6 m) by
+// then. Steps skipped for a ball at rest while the push grows would lift it late.
+TEST(QuietStepsInAccurateMode, BallRestsForNothingAndRisesWhenAGrowingPushOutweighsIt) {
+  const double r = 0.1, m = 0.2, t0 = 0.2, c = 2 * m * g / 0.3;
+  Model model;
+  Body floor = Box(0, -0.5, 0, 200, 1, 1);
+  floor.anchored = 1;
+  model.AddBody(floor);
+  const int b = model.AddBody(Disc(0, r, m, r, 0));
+  model.AddField(MakeLineGravity({b}, g));
+  Field push;
+  push.members = {b};
+  push.goals.push_back(Goal{GoalType::Force, kEquality, Component::Y,
+                            Value::Formula([&](const Context& context) {
+                              return c * std::max(0.0, context.Time() - t0);
+                            })});
+  model.AddField(push);
+  AllCollide(model);
+  Simulation sim(model, Defaults(RunMode::Accurate));
+  std::vector<BodyFrame> frame;
+  sim.NextFrame(frame);
+  const int64_t evaluations = sim.Statistics().evaluations;
+  while (sim.Time() < t0 - 0.05)
+    sim.NextFrame(frame);
+  EXPECT_EQ(sim.Statistics().evaluations, evaluations);
+  EXPECT_EQ(frame[b].y, r);
+  const double t1 = t0 + m * g / c;
+  while (sim.Time() < 1 - 1e-9) {
+    sim.NextFrame(frame);
+    const double t = sim.Time(), lift = t > t1 ? c * std::pow(t - t1, 3) / (6 * m) : 0.0;
+    ASSERT_NEAR(frame[b].y - r, lift, 1e-8) << "t " << t;
+  }
+}
+
+// A ball flying high above a floor under gravity alone meets nothing within its steps, which
+// then cost no evaluation beyond their first; a sideways push growing at c newtons a second
+// changes the accelerations inside every step, which are then evaluated: the ball is c t^3 /
+// (6 m) along when it has fallen g t^2 / 2.
+TEST(QuietStepsInAccurateMode, BallFlyingFreeCostsNothingUntilItsForcesChange) {
+  const double r = 0.1, m = 0.2, c = 0.3;
+  for (const bool pushed : {false, true}) {
+    Model model;
+    Body floor = Box(0, -0.5, 0, 200, 1, 1);
+    floor.anchored = 1;
+    model.AddBody(floor);
+    const int b = model.AddBody(Disc(0, 10, m, r, 0));
+    model.AddField(MakeLineGravity({b}, g));
+    if (pushed) {
+      Field push;
+      push.members = {b};
+      push.goals.push_back(Goal{GoalType::Force, kEquality, Component::X,
+                                Value::Formula([&](const Context& context) {
+                                  return c * context.Time();
+                                })});
+      model.AddField(push);
+    }
+    AllCollide(model);
+    Simulation sim(model, Defaults(RunMode::Accurate));
+    std::vector<BodyFrame> frame;
+    while (sim.Time() < 1 - 1e-9) {
+      sim.NextFrame(frame);
+      const double t = sim.Time();
+      ASSERT_NEAR(frame[b].y, 10 - g * t * t / 2, 1e-9) << "t " << t;
+      ASSERT_NEAR(frame[b].x, pushed ? c * t * t * t / (6 * m) : 0.0, 1e-9) << "t " << t;
+    }
+    if (pushed)
+      EXPECT_GT(sim.Statistics().evaluations, 3 * sim.Statistics().accepted);
+    else  // only the first evaluation of a step that starts inside a frame
+      EXPECT_LT(sim.Statistics().evaluations, sim.Statistics().accepted);
+  }
+}
+
 // A 1 cm ball at 200 m/s, 50 m from a stack of ten boxes, flying away from it, past it or
 // along it: it touches nothing, and the stack takes the steps it takes alone.
 class FarBall : public ::testing::TestWithParam<RunMode> {};

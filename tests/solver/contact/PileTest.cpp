@@ -98,6 +98,41 @@ TEST(Piles, CirclesPouredIntoABoxComeToLieInAPileInFastMode) {
 // circles in the list of bodies, so that the positions a search keeps for its colliders no
 // longer lie together: the searches must find, and know they have found, what they find where
 // every body collides. Each circle ends where it ends without them, to the bit.
+// Columns of four touching circles, each a little off the one below, falling together onto the
+// floor without elasticity: the impacts pass up and down every column until all of it stops,
+// and the column then stands on the floor as one, nothing bouncing up or sinking in, every
+// circle no faster than the pile's slow rolling off the one below.
+TEST(Piles, TouchingColumnsLandingTogetherStopAsOneInAccurateMode) {
+  constexpr double radius = 0.1, speed = 2, offset = 0.002;
+  const double above = std::sqrt(4 * radius * radius - offset * offset);
+  Model model;
+  Body floor = Wall(0, -0.5, 20, 1);
+  floor.elasticity = 0;
+  model.AddBody(floor);
+  std::vector<int> balls;
+  for (int column = 0; column < 5; ++column)
+    for (int k = 0; k < 4; ++k) {
+      Body ball = Ball(-1 + 0.5 * column + offset * (k % 2), 1e-3 + radius + above * k, radius,
+                       0.1);
+      ball.elasticity = 0;
+      ball.vy = -speed;
+      balls.push_back(model.AddBody(ball));
+    }
+  AllCollide(model);
+  RunSettings settings;
+  settings.SetRunMode(RunMode::Accurate);
+  settings.animationStep = 1.0 / 60;
+  Simulation sim(model, settings);
+  sim.AdvanceTo(1e-3 / speed + 1e-5);
+  for (size_t i = 0; i < balls.size(); ++i) {
+    const BodyState b = sim.GetMechanics().Body(balls[i]);
+    EXPECT_NEAR(b.vy, 0.0, 1e-3) << "ball " << i;
+    EXPECT_LT(std::hypot(b.vx, b.vy), 0.05) << "ball " << i;
+    EXPECT_GE(b.y, radius + above * static_cast<double>(i % 4) - 1e-6) << "ball " << i;
+  }
+  EXPECT_EQ(sim.Statistics().located, 1);
+}
+
 TEST(Piles, BodiesThatNeverCollideAmongACrowdChangeNothing) {
   constexpr double radius = 0.1, inside = 1.125;
   auto pour = [&](bool among) {
