@@ -28,11 +28,13 @@ void Mechanics::MulJWJt(const std::vector<int>& rows, const Eigen::VectorXd& x,
                         Eigen::VectorXd& out) {
   if (scatter_.size() != dofCount_) scatter_ = Eigen::VectorXd::Zero(dofCount_);
   bool any = false;
+  long scattered = 0;
   for (size_t r = 0; r < rows.size(); ++r) {
     const Row& row = rows_[rows[r]];
     const double value = x[static_cast<int>(r)];
     if (value == 0) continue;
     any = true;
+    scattered += row.count;
     for (int i = row.begin; i < row.begin + row.count; ++i)
       scatter_[entries_[i].first] += entries_[i].second * value;
   }
@@ -50,8 +52,15 @@ void Mechanics::MulJWJt(const std::vector<int>& rows, const Eigen::VectorXd& x,
       sum += entries_[i].second * (invMass_[entries_[i].first] * scatter_[entries_[i].first]);
     out[static_cast<int>(r)] = sum;
   }
-  for (int r : rows) {
-    const Row& row = rows_[r];
+  // A pile's rows reach each coordinate many times over: clearing the whole buffer then costs
+  // less than clearing entry by entry.
+  if (scattered > dofCount_ / 2) {
+    scatter_.setZero();
+    return;
+  }
+  for (size_t r = 0; r < rows.size(); ++r) {
+    if (x[static_cast<int>(r)] == 0) continue;
+    const Row& row = rows_[rows[r]];
     for (int i = row.begin; i < row.begin + row.count; ++i)
       scatter_[entries_[i].first] = 0;
   }
@@ -1260,6 +1269,8 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
     }
     MulJWJt(rows, clamped, pushed);
     x = clamped;
+    // J W J' of the free rows' part of x, where the solve has it already.
+    const Eigen::VectorXd* freeProduct = nullptr;
     if (!freeRows.empty()) {
       for (int i = 0; i < n; ++i)
         rhs[i] = held[i] ? 0.0 : b[i] - pushed[i];
@@ -1269,6 +1280,7 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
       const bool viaKept = kept && iteration - factorisedAt < kKeptPivots &&
                            PrepareKeptSolve(*keeper, rows, held) &&
                            SolveKeptRefined(*keeper, rows, held, rhs, solution);
+      if (viaKept) freeProduct = &keeper->product;
       if (!viaKept) {
         // With no row held, the matrix is the plain one, which an unchanged row set reuses.
         const std::vector<char>* holding =
@@ -1291,8 +1303,15 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
              : state[i] == Bound::AtUpper ? residual[i]
                                           : 0.0;
     };
+    // x is the clamped rows' part and the free rows' side by side, so its product is the sum
+    // of theirs.
     auto computeResidual = [&] {
-      MulJWJt(rows, x, residual);
+      if (freeRows.empty())
+        residual = pushed;
+      else if (freeProduct != nullptr)
+        residual = pushed + *freeProduct;
+      else
+        MulJWJt(rows, x, residual);
       residual -= b;
       if (pattern_ != nullptr && pattern_->regularised)
         for (int i = 0; i < n; ++i)
