@@ -28,11 +28,13 @@ void Mechanics::MulJWJt(const std::vector<int>& rows, const Eigen::VectorXd& x,
                         Eigen::VectorXd& out) {
   if (scatter_.size() != dofCount_) scatter_ = Eigen::VectorXd::Zero(dofCount_);
   bool any = false;
+  long scattered = 0;
   for (size_t r = 0; r < rows.size(); ++r) {
     const Row& row = rows_[rows[r]];
     const double value = x[static_cast<int>(r)];
     if (value == 0) continue;
     any = true;
+    scattered += row.count;
     for (int i = row.begin; i < row.begin + row.count; ++i)
       scatter_[entries_[i].first] += entries_[i].second * value;
   }
@@ -43,6 +45,21 @@ void Mechanics::MulJWJt(const std::vector<int>& rows, const Eigen::VectorXd& x,
     return;
   }
   out.resize(static_cast<int>(rows.size()));
+  // A pile's rows reach each coordinate many times over: weighting the whole buffer once, and
+  // clearing it whole, then costs less than doing either entry by entry.
+  if (scattered > dofCount_ / 2) {
+    for (int dof = 0; dof < dofCount_; ++dof)
+      scatter_[dof] *= invMass_[dof];
+    for (size_t r = 0; r < rows.size(); ++r) {
+      const Row& row = rows_[rows[r]];
+      double sum = 0;
+      for (int i = row.begin; i < row.begin + row.count; ++i)
+        sum += entries_[i].second * scatter_[entries_[i].first];
+      out[static_cast<int>(r)] = sum;
+    }
+    scatter_.setZero();
+    return;
+  }
   for (size_t r = 0; r < rows.size(); ++r) {
     const Row& row = rows_[rows[r]];
     double sum = 0;
@@ -50,8 +67,9 @@ void Mechanics::MulJWJt(const std::vector<int>& rows, const Eigen::VectorXd& x,
       sum += entries_[i].second * (invMass_[entries_[i].first] * scatter_[entries_[i].first]);
     out[static_cast<int>(r)] = sum;
   }
-  for (int r : rows) {
-    const Row& row = rows_[r];
+  for (size_t r = 0; r < rows.size(); ++r) {
+    if (x[static_cast<int>(r)] == 0) continue;
+    const Row& row = rows_[rows[r]];
     for (int i = row.begin; i < row.begin + row.count; ++i)
       scatter_[entries_[i].first] = 0;
   }
@@ -1279,7 +1297,6 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
   int factorisedAt = 0;
   if (kept) pattern_ = keeper->pattern;
   for (int iteration = 0; iteration < maxIterations; ++iteration) {
-    bool productOfX = false;
     freeRows.clear();
     clamped.setZero();
     for (int i = 0; i < n; ++i) {
@@ -1291,6 +1308,8 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
     }
     MulJWJt(rows, clamped, pushed);
     x = clamped;
+    // J W J' of the free rows' part of x, where the solve has it already.
+    const Eigen::VectorXd* freeProduct = nullptr;
     if (!freeRows.empty()) {
       for (int i = 0; i < n; ++i)
         rhs[i] = held[i] ? 0.0 : b[i] - pushed[i];
@@ -1300,8 +1319,7 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
       const bool viaKept = kept && iteration - factorisedAt < kKeptPivots &&
                            PrepareKeptSolve(*keeper, rows, held) &&
                            SolveKeptRefined(*keeper, rows, held, rhs, solution);
-      // The refinement's last product is that of the answer where no row is held.
-      productOfX = viaKept && static_cast<int>(freeRows.size()) == n;
+      if (viaKept) freeProduct = &keeper->product;
       if (!viaKept) {
         // With no row held, the matrix is the plain one, which an unchanged row set reuses.
         const std::vector<char>* holding =
@@ -1329,9 +1347,13 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
              : state[i] == Bound::AtUpper ? residual[i]
                                           : 0.0;
     };
+    // x is the clamped rows' part and the free rows' side by side, so its product is the sum
+    // of theirs.
     auto computeResidual = [&] {
-      if (productOfX)
-        residual = keeper->product;
+      if (freeRows.empty())
+        residual = pushed;
+      else if (freeProduct != nullptr)
+        residual = pushed + *freeProduct;
       else
         MulJWJt(rows, x, residual);
       residual -= b;

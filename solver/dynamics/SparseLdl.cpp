@@ -4,7 +4,27 @@
 
 namespace yb::dynamics {
 
-void SparseLdl::Analyse(const Eigen::SparseMatrix<double>& upper) {
+namespace {
+
+// The sum of a[i] b[i], in four running sums side by side: one sum would make every addition
+// wait for the one before.
+double Dot(const double* a, const double* b, int length) {
+  double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+  int i = 0;
+  for (; i + 4 <= length; i += 4) {
+    s0 += a[i] * b[i];
+    s1 += a[i + 1] * b[i + 1];
+    s2 += a[i + 2] * b[i + 2];
+    s3 += a[i + 3] * b[i + 3];
+  }
+  for (; i < length; ++i)
+    s0 += a[i] * b[i];
+  return (s0 + s1) + (s2 + s3);
+}
+
+}  // namespace
+
+void SparseLdl::Analyse(const Eigen::SparseMatrix<double>& upper, Method method) {
   n_ = static_cast<int>(upper.cols());
   const int* ap = upper.outerIndexPtr();
   const int* ai = upper.innerIndexPtr();
@@ -62,7 +82,68 @@ void SparseLdl::Analyse(const Eigen::SparseMatrix<double>& upper) {
     for (int p = ap[k]; p < ap[k + 1]; ++p)
       laidOutPlace_[p] = ai[p] == k ? columnBegin_[n_] + k : where[ai[p]];
   }
+  laidOutCount_ = static_cast<int>(rows_.size()) + n_;
+  supernodal_ = method == Method::BySupernodes ||
+                (method == Method::BySize && columnBegin_[n_] >= kSupernodalEntries);
+  if (supernodal_) AnalyseSupernodes(upper, parent);
   laidOut_.assign(LaidOutCount(), 0.0);
+}
+
+// A column joins the supernode of the one before it when it is that one's parent and its
+// pattern below the diagonal is the rest of that one's: the two columns then share a block.
+void SparseLdl::AnalyseSupernodes(const Eigen::SparseMatrix<double>& upper,
+                                  const std::vector<int>& parent) {
+  auto count = [&](int j) { return columnBegin_[j + 1] - columnBegin_[j]; };
+  superStart_.clear();
+  superOf_.assign(n_, 0);
+  for (int j = 0; j < n_; ++j) {
+    const bool joins = j > 0 && parent[j - 1] == j && count(j - 1) == count(j) + 1 &&
+                       j - superStart_.back() < kLargestSupernode;
+    if (!joins) superStart_.push_back(j);
+    superOf_[j] = static_cast<int>(superStart_.size()) - 1;
+  }
+  const int supernodes = static_cast<int>(superStart_.size());
+  superStart_.push_back(n_);
+  superRows_.assign(supernodes + 1, 0);
+  blockBegin_.assign(supernodes + 1, 0);
+  rowIndex_.clear();
+  int widest = 0;
+  for (int s = 0; s < supernodes; ++s) {
+    const int first = superStart_[s], last = superStart_[s + 1] - 1;
+    const int columns = last - first + 1, rows = columns + count(last);
+    for (int j = first; j <= last; ++j)
+      rowIndex_.push_back(j);
+    rowIndex_.insert(rowIndex_.end(), index_.begin() + columnBegin_[last],
+                     index_.begin() + columnBegin_[last + 1]);
+    superRows_[s + 1] = superRows_[s] + rows;
+    blockBegin_[s + 1] = blockBegin_[s] + rows * columns;
+    widest = std::max(widest, rows);
+  }
+  // Every entry of the matrix goes where its place in L is in its column's block.
+  const int* ap = upper.outerIndexPtr();
+  const int* ai = upper.innerIndexPtr();
+  for (int k = 0; k < n_; ++k)
+    for (int p = ap[k]; p < ap[k + 1]; ++p) {
+      const int i = ai[p], s = superOf_[i], first = superStart_[s];
+      const int rows = superRows_[s + 1] - superRows_[s];
+      const int* begin = rowIndex_.data() + superRows_[s];
+      const int r = static_cast<int>(std::lower_bound(begin, begin + rows, k) - begin);
+      laidOutPlace_[p] = blockBegin_[s] + (i - first) * rows + r;
+    }
+  laidOutCount_ = blockBegin_[supernodes];
+  block_.assign(laidOutCount_, 0.0);
+  nextRow_.assign(supernodes, 0);
+  firstWaiting_.assign(supernodes, -1);
+  nextWaiting_.assign(supernodes, -1);
+  relative_.assign(n_, 0);
+  update_.assign(widest, 0.0);
+  gathered_.assign(widest, 0.0);
+  dots_.assign(kLargestSupernode, 0.0);
+  // The row by row factor is not needed.
+  rows_.clear();
+  rows_.shrink_to_fit();
+  value_.clear();
+  value_.shrink_to_fit();
 }
 
 bool SparseLdl::Factorise(const double* values) {
@@ -74,6 +155,7 @@ bool SparseLdl::Factorise(const double* values) {
 // The up-looking algorithm: row k of L solves the triangle of the rows before it against the
 // matrix's column k, whose entries (and the zeros of fill) start the row's work.
 bool SparseLdl::FactoriseLaidOut(const double* values) {
+  if (supernodal_) return FactoriseSupernodes(values);
   double* y = work_.data();
   double* lx = value_.data();
   const int* li = index_.data();
@@ -101,6 +183,10 @@ bool SparseLdl::FactoriseLaidOut(const double* values) {
 }
 
 void SparseLdl::Solve(double* x) const {
+  if (supernodal_) {
+    SolveSupernodes(x);
+    return;
+  }
   const int* begin = columnBegin_.data();
   const int* index = index_.data();
   const double* value = value_.data();
@@ -120,6 +206,11 @@ void SparseLdl::Solve(double* x) const {
 }
 
 void SparseLdl::Solve(double* x, double* y) const {
+  if (supernodal_) {
+    SolveSupernodes(x);
+    SolveSupernodes(y);
+    return;
+  }
   const int* begin = columnBegin_.data();
   const int* index = index_.data();
   const double* value = value_.data();
@@ -142,6 +233,160 @@ void SparseLdl::Solve(double* x, double* y) const {
     }
     x[j] = sx;
     y[j] = sy;
+  }
+}
+
+// Left-looking by supernodes: each block, once every block below it in the tree that has rows
+// in its columns has updated it, is factorised as a dense block. A block waits in the list of
+// the supernode its next row falls in, and moves on to the next one's when it has updated it.
+bool SparseLdl::FactoriseSupernodes(const double* values) {
+  std::copy(values, values + laidOutCount_, block_.begin());
+  const int supernodes = static_cast<int>(superStart_.size()) - 1;
+  std::fill(firstWaiting_.begin(), firstWaiting_.end(), -1);
+  double* d = d_.data();
+  double* w = update_.data();
+  auto wait = [&](int s, int row) {
+    const int at = superOf_[rowIndex_[superRows_[s] + row]];
+    nextRow_[s] = row;
+    nextWaiting_[s] = firstWaiting_[at];
+    firstWaiting_[at] = s;
+  };
+  for (int s = 0; s < supernodes; ++s) {
+    const int first = superStart_[s], last = superStart_[s + 1] - 1;
+    const int columns = last - first + 1, rows = superRows_[s + 1] - superRows_[s];
+    const int* rowsOf = rowIndex_.data() + superRows_[s];
+    double* block = block_.data() + blockBegin_[s];
+    for (int r = 0; r < rows; ++r)
+      relative_[rowsOf[r]] = r;
+    for (int u = firstWaiting_[s]; u != -1;) {
+      const int next = nextWaiting_[u];
+      const int uFirst = superStart_[u], uColumns = superStart_[u + 1] - uFirst;
+      const int uRows = superRows_[u + 1] - superRows_[u];
+      const int* uRowsOf = rowIndex_.data() + superRows_[u];
+      const double* uBlock = block_.data() + blockBegin_[u];
+      const int begin = nextRow_[u];
+      int end = begin;
+      while (end < uRows && uRowsOf[end] <= last)
+        ++end;
+      // Each of this block's columns that u has a row in loses u's part of it, on that row and
+      // every row of u below it.
+      for (int c = begin; c < end; ++c) {
+        const int length = uRows - c;
+        std::fill(w, w + length, 0.0);
+        // Four of u's columns at a time: each pass over w then does four columns' work.
+        int k = 0;
+        for (; k + 4 <= uColumns; k += 4) {
+          const double* c0 = uBlock + static_cast<size_t>(k) * uRows + c;
+          const double *c1 = c0 + uRows, *c2 = c1 + uRows, *c3 = c2 + uRows;
+          const double t0 = c0[0] * d[uFirst + k], t1 = c1[0] * d[uFirst + k + 1];
+          const double t2 = c2[0] * d[uFirst + k + 2], t3 = c3[0] * d[uFirst + k + 3];
+          for (int i = 0; i < length; ++i)
+            w[i] += (c0[i] * t0 + c1[i] * t1) + (c2[i] * t2 + c3[i] * t3);
+        }
+        for (; k < uColumns; ++k) {
+          const double* column = uBlock + static_cast<size_t>(k) * uRows + c;
+          const double t = column[0] * d[uFirst + k];
+          for (int i = 0; i < length; ++i)
+            w[i] += column[i] * t;
+        }
+        double* target = block + static_cast<size_t>(uRowsOf[c] - first) * rows;
+        for (int i = 0; i < length; ++i)
+          target[relative_[uRowsOf[c + i]]] -= w[i];
+      }
+      if (end < uRows) wait(u, end);
+      u = next;
+    }
+    // The block itself, column by column.
+    for (int c = 0; c < columns; ++c) {
+      double* column = block + static_cast<size_t>(c) * rows;
+      for (int k = 0; k < c; ++k) {
+        const double* before = block + static_cast<size_t>(k) * rows;
+        const double t = before[c] * d[first + k];
+        for (int r = c; r < rows; ++r)
+          column[r] -= before[r] * t;
+      }
+      const double pivot = column[c];
+      d[first + c] = pivot;
+      inverse_[first + c] = 1 / pivot;
+      if (pivot == 0) return false;
+      for (int r = c + 1; r < rows; ++r)
+        column[r] *= inverse_[first + c];
+    }
+    if (rows > columns) wait(s, columns);
+  }
+  return true;
+}
+
+void SparseLdl::SolveSupernodes(double* x) const {
+  const int supernodes = static_cast<int>(superStart_.size()) - 1;
+  double* g = gathered_.data();
+  double* dots = dots_.data();
+  for (int s = 0; s < supernodes; ++s) {
+    const int first = superStart_[s], columns = superStart_[s + 1] - first;
+    const int rows = superRows_[s + 1] - superRows_[s], below = rows - columns;
+    const int* rowsOf = rowIndex_.data() + superRows_[s] + columns;
+    const double* block = block_.data() + blockBegin_[s];
+    double* own = x + first;
+    for (int c = 0; c < columns; ++c) {
+      const double* column = block + static_cast<size_t>(c) * rows;
+      for (int r = c + 1; r < columns; ++r)
+        own[r] -= column[r] * own[c];
+    }
+    // The rows below, four columns to a pass over them.
+    std::fill(g, g + below, 0.0);
+    int c = 0;
+    for (; c + 4 <= columns; c += 4) {
+      const double* a0 = block + static_cast<size_t>(c) * rows + columns;
+      const double *a1 = a0 + rows, *a2 = a1 + rows, *a3 = a2 + rows;
+      const double x0 = own[c], x1 = own[c + 1], x2 = own[c + 2], x3 = own[c + 3];
+      for (int r = 0; r < below; ++r)
+        g[r] += (a0[r] * x0 + a1[r] * x1) + (a2[r] * x2 + a3[r] * x3);
+    }
+    for (; c < columns; ++c) {
+      const double* a = block + static_cast<size_t>(c) * rows + columns;
+      const double xc = own[c];
+      for (int r = 0; r < below; ++r)
+        g[r] += a[r] * xc;
+    }
+    for (int r = 0; r < below; ++r)
+      x[rowsOf[r]] -= g[r];
+  }
+  for (int j = 0; j < n_; ++j)
+    x[j] *= inverse_[j];
+  for (int s = supernodes - 1; s >= 0; --s) {
+    const int first = superStart_[s], columns = superStart_[s + 1] - first;
+    const int rows = superRows_[s + 1] - superRows_[s], below = rows - columns;
+    const int* rowsOf = rowIndex_.data() + superRows_[s] + columns;
+    const double* block = block_.data() + blockBegin_[s];
+    double* own = x + first;
+    for (int r = 0; r < below; ++r)
+      g[r] = x[rowsOf[r]];
+    // What the rows below take from each column, four columns to a pass over them.
+    int c = 0;
+    for (; c + 4 <= columns; c += 4) {
+      const double* a0 = block + static_cast<size_t>(c) * rows + columns;
+      const double *a1 = a0 + rows, *a2 = a1 + rows, *a3 = a2 + rows;
+      double t0 = 0, t1 = 0, t2 = 0, t3 = 0;
+      for (int r = 0; r < below; ++r) {
+        t0 += a0[r] * g[r];
+        t1 += a1[r] * g[r];
+        t2 += a2[r] * g[r];
+        t3 += a3[r] * g[r];
+      }
+      dots[c] = t0;
+      dots[c + 1] = t1;
+      dots[c + 2] = t2;
+      dots[c + 3] = t3;
+    }
+    for (; c < columns; ++c)
+      dots[c] = Dot(block + static_cast<size_t>(c) * rows + columns, g, below);
+    for (int c = columns - 1; c >= 0; --c) {
+      const double* column = block + static_cast<size_t>(c) * rows;
+      double sum = dots[c];
+      for (int r = c + 1; r < columns; ++r)
+        sum += column[r] * own[r];
+      own[c] -= sum;
+    }
   }
 }
 

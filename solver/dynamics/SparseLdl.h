@@ -3,7 +3,10 @@
 // change, as J W J' does from one evaluation to the next. Everything that follows from the
 // pattern alone (the elimination tree, the pattern of every row of L and where each of its
 // entries is stored) is worked out once; a factorisation then only does the arithmetic, in the
-// order and with the rounding of the up-looking algorithm.
+// order and with the rounding of the up-looking algorithm. A large factor (a pile of hundreds
+// of bodies) is made by supernodes instead: columns of L that share their pattern below the
+// diagonal are stored as one dense block, and the factorisation and the solves run over the
+// blocks' contiguous columns rather than entry by entry through index lists.
 
 #include <vector>
 
@@ -13,17 +16,21 @@ namespace yb::dynamics {
 
 class SparseLdl {
  public:
+  // How the factor is made: by the size of its factor, or either way regardless.
+  enum class Method { BySize, ByRows, BySupernodes };
   // Analyses the pattern of an upper triangle in compressed columns whose every column holds
   // its diagonal. The rows are already in the order of elimination.
-  void Analyse(const Eigen::SparseMatrix<double>& upper);
+  void Analyse(const Eigen::SparseMatrix<double>& upper, Method method = Method::BySize);
+  bool BySupernodes() const { return supernodal_; }
   // Factorises the values of a matrix of the analysed pattern, given in the order of its
   // compressed storage. False when a pivot is exactly zero.
   bool Factorise(const double* values);
   // The matrix's values laid out as the factorisation reads them: row by row of L, each entry
   // where L's entry of the same place comes in its row (the places L fills in hold zero), then
-  // the diagonal. A caller that assembles straight into this layout spares the factorisation
-  // spreading every column out first.
-  int LaidOutCount() const { return static_cast<int>(rows_.size()) + n_; }
+  // the diagonal; for a factor made by supernodes, each entry where L's entry of its place is in
+  // its column's block. A caller that assembles straight into this layout spares the
+  // factorisation spreading every column out first.
+  int LaidOutCount() const { return laidOutCount_; }
   // Where each entry of the analysed matrix's compressed storage goes in that layout.
   const std::vector<int>& LaidOutPlaces() const { return laidOutPlace_; }
   // Factorises values given in that layout (with zero in the places only L fills in).
@@ -42,7 +49,27 @@ class SparseLdl {
   struct Entry {
     int column, place;
   };
+  void AnalyseSupernodes(const Eigen::SparseMatrix<double>& upper, const std::vector<int>& parent);
+  bool FactoriseSupernodes(const double* values);
+  void SolveSupernodes(double* x) const;
+  // A factor with at least this many entries below its diagonal is made by supernodes.
+  static constexpr int kSupernodalEntries = 200000;
+  // Columns in one supernode at most, so that its dense work stays within a cache's reach.
+  static constexpr int kLargestSupernode = 128;
   int n_ = 0;
+  int laidOutCount_ = 0;
+  bool supernodal_ = false;
+  // The supernodes: the columns of each (the first of every one, then n), the rows of its
+  // block (its own columns, then those below them, ascending; where each begins in rowIndex_)
+  // and where its block begins in block_. A block holds its rows by its columns, each column
+  // whole (the part above the diagonal unused).
+  std::vector<int> superStart_, superOf_, superRows_, rowIndex_, blockBegin_;
+  std::vector<double> block_;
+  // Factorisation work: each supernode's next row still to update another, the supernodes
+  // waiting to update each one, a row's place in the block being made, and a column's updates.
+  std::vector<int> nextRow_, firstWaiting_, nextWaiting_, relative_;
+  std::vector<double> update_;
+  mutable std::vector<double> gathered_, dots_;
   std::vector<int> laidOutPlace_;  // per entry of the matrix: where it is laid out
   std::vector<double> laidOut_;    // the values of Factorise(), laid out
   std::vector<int> rowBegin_;      // per row of L: where its entries begin in rows_

@@ -1,7 +1,7 @@
-// The fixed-pattern L D L' factorisation: solves match a dense solve on patterns that fill in
-// (an arrow, a grid) and on ones that do not (a band), its values can change under one analysis,
-// two solves at once give what each gives alone, and an exactly zero pivot is refused rather
-// than divided by.
+// The fixed-pattern L D L' factorisation, row by row and by supernodes: solves match a dense
+// solve on patterns that fill in (an arrow, a grid) and on ones that do not (a band), its values
+// can change under one analysis, two solves at once give what each gives alone, and an exactly
+// zero pivot is refused rather than divided by.
 
 #include <gtest/gtest.h>
 
@@ -44,6 +44,13 @@ Eigen::SparseMatrix<double> Upper(const Eigen::MatrixXd& a,
   return upper;
 }
 
+constexpr SparseLdl::Method kMethods[] = {SparseLdl::Method::ByRows,
+                                          SparseLdl::Method::BySupernodes};
+
+const char* MethodName(SparseLdl::Method method) {
+  return method == SparseLdl::Method::ByRows ? "by rows" : "by supernodes";
+}
+
 std::vector<std::pair<int, int>> Band(int n) {
   std::vector<std::pair<int, int>> p;
   for (int i = 0; i + 1 < n; ++i) {
@@ -79,106 +86,150 @@ TEST(SparseLdl, SolvesAsADenseFactorisationDoesWithAndWithoutFill) {
     int n;
     std::vector<std::pair<int, int>> pattern;
   };
-  const std::vector<Case> cases{
-      {"band", 40, Band(40)}, {"arrow", 30, Arrow(30)}, {"grid", 36, Grid(6)}, {"single", 1, {}}};
-  for (const Case& c : cases) {
-    SparseLdl ldl;
-    const Eigen::SparseMatrix<double> pattern = Upper(Random(c.n, c.pattern, 1), c.pattern);
-    ldl.Analyse(pattern);
-    // Several matrices under the one analysis, as evaluations at new positions give.
-    for (unsigned seed = 1; seed <= 3; ++seed) {
-      const Eigen::MatrixXd a = Random(c.n, c.pattern, seed);
-      const Eigen::SparseMatrix<double> upper = Upper(a, c.pattern);
-      ASSERT_TRUE(ldl.Factorise(upper.valuePtr())) << c.name;
-      Eigen::VectorXd b = Eigen::VectorXd::LinSpaced(c.n, -1, 2);
-      const Eigen::VectorXd expected = a.ldlt().solve(b);
-      ldl.Solve(b.data());
-      EXPECT_LE((b - expected).cwiseAbs().maxCoeff(), 1e-12) << c.name << " seed " << seed;
-      // The pivots are those of the factorisation in this order.
-      const Eigen::VectorXd pivots = Eigen::Map<const Eigen::VectorXd>(ldl.Pivots().data(), c.n);
-      Eigen::MatrixXd l = Eigen::MatrixXd::Identity(c.n, c.n);
-      Eigen::VectorXd d(c.n);
-      for (int j = 0; j < c.n; ++j) {
-        d[j] = a(j, j) - (l.row(j).head(j).array().square() * d.head(j).transpose().array()).sum();
-        for (int i = j + 1; i < c.n; ++i)
-          l(i, j) = (a(i, j) - (l.row(i).head(j).array() * l.row(j).head(j).array() *
-                                d.head(j).transpose().array())
-                                   .sum()) /
-                    d[j];
+  const std::vector<Case> cases{{"band", 40, Band(40)},
+                                {"arrow", 30, Arrow(30)},
+                                {"grid", 36, Grid(6)},
+                                {"grid", 144, Grid(12)},
+                                {"single", 1, {}}};
+  for (const Case& c : cases)
+    for (const SparseLdl::Method method : kMethods) {
+      SCOPED_TRACE(MethodName(method));
+      SparseLdl ldl;
+      const Eigen::SparseMatrix<double> pattern = Upper(Random(c.n, c.pattern, 1), c.pattern);
+      ldl.Analyse(pattern, method);
+      // Several matrices under the one analysis, as evaluations at new positions give.
+      for (unsigned seed = 1; seed <= 3; ++seed) {
+        const Eigen::MatrixXd a = Random(c.n, c.pattern, seed);
+        const Eigen::SparseMatrix<double> upper = Upper(a, c.pattern);
+        ASSERT_TRUE(ldl.Factorise(upper.valuePtr())) << c.name;
+        Eigen::VectorXd b = Eigen::VectorXd::LinSpaced(c.n, -1, 2);
+        const Eigen::VectorXd expected = a.ldlt().solve(b);
+        ldl.Solve(b.data());
+        EXPECT_LE((b - expected).cwiseAbs().maxCoeff(), 1e-12) << c.name << " seed " << seed;
+        // The pivots are those of the factorisation in this order.
+        const Eigen::VectorXd pivots = Eigen::Map<const Eigen::VectorXd>(ldl.Pivots().data(), c.n);
+        Eigen::MatrixXd l = Eigen::MatrixXd::Identity(c.n, c.n);
+        Eigen::VectorXd d(c.n);
+        for (int j = 0; j < c.n; ++j) {
+          d[j] =
+              a(j, j) - (l.row(j).head(j).array().square() * d.head(j).transpose().array()).sum();
+          for (int i = j + 1; i < c.n; ++i)
+            l(i, j) = (a(i, j) - (l.row(i).head(j).array() * l.row(j).head(j).array() *
+                                  d.head(j).transpose().array())
+                                     .sum()) /
+                      d[j];
+        }
+        EXPECT_LE((pivots - d).cwiseAbs().maxCoeff(), 1e-12 * d.cwiseAbs().maxCoeff()) << c.name;
       }
-      EXPECT_LE((pivots - d).cwiseAbs().maxCoeff(), 1e-12 * d.cwiseAbs().maxCoeff()) << c.name;
     }
-  }
 }
 
 // Two right-hand sides solved side by side give exactly what each gives alone.
 TEST(SparseLdl, TwoSolvesAtOnceMatchEachAlone) {
-  const std::vector<std::pair<int, int>> pattern = Grid(5);
-  const Eigen::MatrixXd a = Random(25, pattern, 7);
-  SparseLdl ldl;
-  ldl.Analyse(Upper(a, pattern));
-  ASSERT_TRUE(ldl.Factorise(Upper(a, pattern).valuePtr()));
-  Eigen::VectorXd x = Eigen::VectorXd::LinSpaced(25, -3, 1), y = x.cwiseAbs2();
-  Eigen::VectorXd xAlone = x, yAlone = y;
-  ldl.Solve(xAlone.data());
-  ldl.Solve(yAlone.data());
-  ldl.Solve(x.data(), y.data());
-  EXPECT_EQ(x, xAlone);
-  EXPECT_EQ(y, yAlone);
+  for (const SparseLdl::Method method : kMethods) {
+    SCOPED_TRACE(MethodName(method));
+    const std::vector<std::pair<int, int>> pattern = Grid(5);
+    const Eigen::MatrixXd a = Random(25, pattern, 7);
+    SparseLdl ldl;
+    ldl.Analyse(Upper(a, pattern), method);
+    ASSERT_TRUE(ldl.Factorise(Upper(a, pattern).valuePtr()));
+    Eigen::VectorXd x = Eigen::VectorXd::LinSpaced(25, -3, 1), y = x.cwiseAbs2();
+    Eigen::VectorXd xAlone = x, yAlone = y;
+    ldl.Solve(xAlone.data());
+    ldl.Solve(yAlone.data());
+    ldl.Solve(x.data(), y.data());
+    EXPECT_EQ(x, xAlone);
+    EXPECT_EQ(y, yAlone);
+  }
 }
 
 // Values assembled straight into the factorisation's layout (zero where only L fills in) give
 // the factorisation of the same matrix handed over in compressed columns, to the last bit.
 TEST(SparseLdl, ValuesLaidOutFactoriseAsTheCompressedMatrixDoes) {
-  for (const auto& pattern : {Grid(6), Arrow(30), Band(20)}) {
-    int n = 0;
-    for (auto [i, j] : pattern)
-      n = std::max(n, j + 1);
-    SparseLdl compressed, laidOut;
-    const Eigen::SparseMatrix<double> first = Upper(Random(n, pattern, 3), pattern);
-    compressed.Analyse(first);
-    laidOut.Analyse(first);
-    ASSERT_EQ(laidOut.LaidOutPlaces().size(), static_cast<size_t>(first.nonZeros()));
-    for (unsigned seed = 3; seed <= 4; ++seed) {
-      const Eigen::SparseMatrix<double> upper = Upper(Random(n, pattern, seed), pattern);
-      std::vector<double> values(laidOut.LaidOutCount(), 0.0);
-      std::vector<char> taken(values.size(), 0);
-      for (int p = 0; p < upper.nonZeros(); ++p) {
-        const int place = laidOut.LaidOutPlaces()[p];
-        ASSERT_GE(place, 0);
-        ASSERT_LT(place, laidOut.LaidOutCount());
-        EXPECT_FALSE(taken[place]) << "two entries laid out in one place";
-        taken[place] = 1;
-        values[place] = upper.valuePtr()[p];
+  for (const auto& pattern : {Grid(6), Arrow(30), Band(20)})
+    for (const SparseLdl::Method method : kMethods) {
+      SCOPED_TRACE(MethodName(method));
+      int n = 0;
+      for (auto [i, j] : pattern)
+        n = std::max(n, j + 1);
+      SparseLdl compressed, laidOut;
+      const Eigen::SparseMatrix<double> first = Upper(Random(n, pattern, 3), pattern);
+      compressed.Analyse(first, method);
+      laidOut.Analyse(first, method);
+      ASSERT_EQ(laidOut.LaidOutPlaces().size(), static_cast<size_t>(first.nonZeros()));
+      for (unsigned seed = 3; seed <= 4; ++seed) {
+        const Eigen::SparseMatrix<double> upper = Upper(Random(n, pattern, seed), pattern);
+        std::vector<double> values(laidOut.LaidOutCount(), 0.0);
+        std::vector<char> taken(values.size(), 0);
+        for (int p = 0; p < upper.nonZeros(); ++p) {
+          const int place = laidOut.LaidOutPlaces()[p];
+          ASSERT_GE(place, 0);
+          ASSERT_LT(place, laidOut.LaidOutCount());
+          EXPECT_FALSE(taken[place]) << "two entries laid out in one place";
+          taken[place] = 1;
+          values[place] = upper.valuePtr()[p];
+        }
+        ASSERT_TRUE(compressed.Factorise(upper.valuePtr()));
+        ASSERT_TRUE(laidOut.FactoriseLaidOut(values.data()));
+        EXPECT_EQ(compressed.Pivots(), laidOut.Pivots());
+        Eigen::VectorXd x = Eigen::VectorXd::LinSpaced(n, -2, 3), y = x;
+        compressed.Solve(x.data());
+        laidOut.Solve(y.data());
+        EXPECT_EQ(x, y);
       }
-      ASSERT_TRUE(compressed.Factorise(upper.valuePtr()));
-      ASSERT_TRUE(laidOut.FactoriseLaidOut(values.data()));
-      EXPECT_EQ(compressed.Pivots(), laidOut.Pivots());
-      Eigen::VectorXd x = Eigen::VectorXd::LinSpaced(n, -2, 3), y = x;
-      compressed.Solve(x.data());
-      laidOut.Solve(y.data());
-      EXPECT_EQ(x, y);
     }
-  }
 }
 
 TEST(SparseLdl, RefusesAZeroPivotAndRecoversOnTheNextMatrix) {
-  const std::vector<std::pair<int, int>> pattern{{0, 1}, {1, 2}};
-  // The second row repeats the first: its pivot is exactly zero.
-  Eigen::MatrixXd singular(3, 3);
-  singular << 1, 1, 0, 1, 1, 0.5, 0, 0.5, 2;
-  SparseLdl ldl;
-  ldl.Analyse(Upper(singular, pattern));
-  EXPECT_FALSE(ldl.Factorise(Upper(singular, pattern).valuePtr()));
-  // Nothing of the refused attempt stays behind in the next factorisation.
-  Eigen::MatrixXd sound = singular;
-  sound(1, 1) = 3;
-  ASSERT_TRUE(ldl.Factorise(Upper(sound, pattern).valuePtr()));
-  Eigen::VectorXd b(3);
-  b << 1, -2, 0.5;
-  const Eigen::VectorXd expected = sound.ldlt().solve(b);
-  ldl.Solve(b.data());
-  EXPECT_LE((b - expected).cwiseAbs().maxCoeff(), 1e-14);
+  for (const SparseLdl::Method method : kMethods) {
+    SCOPED_TRACE(MethodName(method));
+    const std::vector<std::pair<int, int>> pattern{{0, 1}, {1, 2}};
+    // The second row repeats the first: its pivot is exactly zero.
+    Eigen::MatrixXd singular(3, 3);
+    singular << 1, 1, 0, 1, 1, 0.5, 0, 0.5, 2;
+    SparseLdl ldl;
+    ldl.Analyse(Upper(singular, pattern), method);
+    EXPECT_FALSE(ldl.Factorise(Upper(singular, pattern).valuePtr()));
+    // Nothing of the refused attempt stays behind in the next factorisation.
+    Eigen::MatrixXd sound = singular;
+    sound(1, 1) = 3;
+    ASSERT_TRUE(ldl.Factorise(Upper(sound, pattern).valuePtr()));
+    Eigen::VectorXd b(3);
+    b << 1, -2, 0.5;
+    const Eigen::VectorXd expected = sound.ldlt().solve(b);
+    ldl.Solve(b.data());
+    EXPECT_LE((b - expected).cwiseAbs().maxCoeff(), 1e-14);
+  }
+}
+
+// A factor as large as a pile of thousands of boxes makes is made by supernodes unless told
+// otherwise, and both ways give the same answer to rounding, matrix after matrix.
+TEST(SparseLdl, ALargeFactorIsMadeBySupernodesAndAgreesWithRows) {
+  const int side = 70, n = side * side;
+  const std::vector<std::pair<int, int>> pattern = Grid(side);
+  SparseLdl bySize, byRows;
+  bySize.Analyse(Upper(Random(n, pattern, 1), pattern));
+  byRows.Analyse(Upper(Random(n, pattern, 1), pattern), SparseLdl::Method::ByRows);
+  EXPECT_TRUE(bySize.BySupernodes());
+  EXPECT_FALSE(byRows.BySupernodes());
+  for (unsigned seed = 2; seed <= 3; ++seed) {
+    const Eigen::MatrixXd a = Random(n, pattern, seed);
+    const Eigen::SparseMatrix<double> upper = Upper(a, pattern);
+    ASSERT_TRUE(bySize.Factorise(upper.valuePtr()));
+    ASSERT_TRUE(byRows.Factorise(upper.valuePtr()));
+    const Eigen::Map<const Eigen::VectorXd> d(bySize.Pivots().data(), n);
+    const Eigen::Map<const Eigen::VectorXd> e(byRows.Pivots().data(), n);
+    EXPECT_LE((d - e).cwiseAbs().maxCoeff(), 1e-12 * e.cwiseAbs().maxCoeff());
+    const Eigen::VectorXd b = Eigen::VectorXd::LinSpaced(n, -1, 1).array().sin();
+    Eigen::VectorXd x = b, y = b;
+    bySize.Solve(x.data());
+    byRows.Solve(y.data());
+    EXPECT_LE((x - y).cwiseAbs().maxCoeff(), 1e-12 * y.cwiseAbs().maxCoeff());
+    // The answer solves the matrix.
+    const Eigen::SparseMatrix<double> full =
+        Eigen::SparseMatrix<double>(upper.selfadjointView<Eigen::Upper>());
+    EXPECT_LE((full * x - b).cwiseAbs().maxCoeff(), 1e-12);
+  }
 }
 
 // Peeling a chain or a tree from all its ends fills nothing and halves the longest run of
