@@ -544,12 +544,22 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
     }
   };
   std::vector<Entry> byDof;
+  byDof.reserve(structure_.size());
   int flat = 0;
   for (int r = 0; r < n; ++r)
     for (int k = 0; k < structure_[r]; ++k, ++flat)
       byDof.push_back({structure_[n + flat], r, flat});
   std::sort(byDof.begin(), byDof.end());
   std::vector<std::pair<int, int>> places;  // (row, column) of each product, row >= column
+  // As many products as each coordinate's entries make pairs: room for them all at once.
+  size_t count = 0;
+  for (size_t begin = 0, end = 0; begin < byDof.size(); begin = end) {
+    while (end < byDof.size() && byDof[end].dof == byDof[begin].dof)
+      ++end;
+    count += (end - begin) * (end - begin + 1) / 2;
+  }
+  p.products.reserve(count);
+  places.reserve(count);
   for (size_t begin = 0, end = 0; begin < byDof.size(); begin = end) {
     while (end < byDof.size() && byDof[end].dof == byDof[begin].dof)
       ++end;

@@ -464,7 +464,9 @@ class Mechanics {
   void FactoriseTiny(const std::vector<int>& rows, const std::vector<char>* held);
   void RefreshContacts();
   void SolveVelocities(Eigen::VectorXd& state);
-  void FinishAccept();
+  // `flagsStand`: the contacts' flags were refreshed at these rows and velocities, and need
+  // not be again.
+  void FinishAccept(bool flagsStand = false);
   void RecordPulleyDirections();
   std::pair<int, int> PulleySegment(int index) const;
   double Gap(const Row& row, bool rate) const;
@@ -683,6 +685,8 @@ class Mechanics {
   Eigen::VectorXd tangentAcross_[2];  // buffers of KeepTangentPart, per half of the state
   std::vector<int> velocityRows_, projectRows_;  // buffers of the projections
   Eigen::VectorXd projectResidual_, projectStep_;
+  // The velocities a projection refreshed the contacts' flags with.
+  Eigen::VectorXd flagsVelocities_;
   std::vector<int> chordRows_;  // the rows the projection's factorisation was made for
   // The present factorisation is that of chordRows_ at the last evaluation's positions, which the
   // projection after a step starts from: they lie within the step's error of the positions it
