@@ -733,7 +733,9 @@ void Mechanics::SolveFactorisedPair(Eigen::VectorXd& a, Eigen::VectorXd& b) {
 }
 
 void Mechanics::SelectRows() {
-  candidates_.clear();
+  // Written in place, room for every row made: a pile's rows are selected several times a step.
+  candidates_.resize(rows_.size());
+  int* candidate = candidates_.data();
   // The rows that take part, as (constraint, goal, sub) in order, compared with the last set as
   // they are read: the set is nearly always the one of the last evaluation.
   size_t at = 0;
@@ -741,7 +743,7 @@ void Mechanics::SelectRows() {
   for (size_t i = 0; i < rows_.size(); ++i) {
     const Row& row = rows_[i];
     if (!row.candidate) continue;
-    candidates_.push_back(static_cast<int>(i));
+    *candidate++ = static_cast<int>(i);
     // Contact rows are never dropped as redundant: their compliance keeps them solvable.
     if (row.contact >= 0) continue;
     if (same && at + 3 <= lastSignature_.size() && lastSignature_[at] == row.constraint &&
@@ -757,6 +759,7 @@ void Mechanics::SelectRows() {
     lastSignature_.push_back(row.goal);
     lastSignature_.push_back(row.sub);
   }
+  candidates_.resize(candidate - candidates_.data());
   if (same && at != lastSignature_.size()) {
     same = false;
     lastSignature_.resize(at);
@@ -768,9 +771,11 @@ void Mechanics::SelectRows() {
       if (rows_[i].contact < 0) active_.push_back(i);
     FindRedundantRows();
   }
-  solveRows_.clear();
+  solveRows_.resize(candidates_.size());
+  int* solved = solveRows_.data();
   for (int i : candidates_)
-    if (!rows_[i].redundant) solveRows_.push_back(i);
+    if (!rows_[i].redundant) *solved++ = i;
+  solveRows_.resize(solved - solveRows_.data());
 }
 
 // Rows that depend on others are dropped from the solve (their multipliers stay zero) and
