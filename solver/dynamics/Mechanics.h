@@ -583,6 +583,11 @@ class Mechanics {
     // after the impacts (0: every approaching point is struck).
     double restingApproach = 0;
     bool Approaches(const Mechanics& mechanics, int point) const;
+    bool ApproachesAt(const Mechanics& mechanics, int point, double pointRate) const;
+    // Whether any struck point approaches: where none does (a resting pile's step), there is
+    // no queue to make.
+    template <class Struck>
+    bool AnyApproaches(const Mechanics& mechanics, const Struck& struck) const;
   };
   void ContactEventValues(std::vector<double>& values) const;
   void ReportOverlap(double time);
