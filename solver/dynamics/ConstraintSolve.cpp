@@ -562,12 +562,22 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
     }
   };
   std::vector<Entry> byDof;
+  byDof.reserve(structure_.size());
   int flat = 0;
   for (int r = 0; r < n; ++r)
     for (int k = 0; k < structure_[r]; ++k, ++flat)
       byDof.push_back({structure_[n + flat], r, flat});
   std::sort(byDof.begin(), byDof.end());
   std::vector<std::pair<int, int>> places;  // (row, column) of each product, row >= column
+  // As many products as each coordinate's entries make pairs: room for them all at once.
+  size_t count = 0;
+  for (size_t begin = 0, end = 0; begin < byDof.size(); begin = end) {
+    while (end < byDof.size() && byDof[end].dof == byDof[begin].dof)
+      ++end;
+    count += (end - begin) * (end - begin + 1) / 2;
+  }
+  p.products.reserve(count);
+  places.reserve(count);
   for (size_t begin = 0, end = 0; begin < byDof.size(); begin = end) {
     while (end < byDof.size() && byDof[end].dof == byDof[begin].dof)
       ++end;
@@ -741,7 +751,9 @@ void Mechanics::SolveFactorisedPair(Eigen::VectorXd& a, Eigen::VectorXd& b) {
 }
 
 void Mechanics::SelectRows() {
-  candidates_.clear();
+  // Written in place, room for every row made: a pile's rows are selected several times a step.
+  candidates_.resize(rows_.size());
+  int* candidate = candidates_.data();
   // The rows that take part, as (constraint, goal, sub) in order, compared with the last set as
   // they are read: the set is nearly always the one of the last evaluation.
   size_t at = 0;
@@ -749,7 +761,7 @@ void Mechanics::SelectRows() {
   for (size_t i = 0; i < rows_.size(); ++i) {
     const Row& row = rows_[i];
     if (!row.candidate) continue;
-    candidates_.push_back(static_cast<int>(i));
+    *candidate++ = static_cast<int>(i);
     // Contact rows are never dropped as redundant: their compliance keeps them solvable.
     if (row.contact >= 0) continue;
     if (same && at + 3 <= lastSignature_.size() && lastSignature_[at] == row.constraint &&
@@ -765,6 +777,7 @@ void Mechanics::SelectRows() {
     lastSignature_.push_back(row.goal);
     lastSignature_.push_back(row.sub);
   }
+  candidates_.resize(candidate - candidates_.data());
   if (same && at != lastSignature_.size()) {
     same = false;
     lastSignature_.resize(at);
@@ -776,9 +789,11 @@ void Mechanics::SelectRows() {
       if (rows_[i].contact < 0) active_.push_back(i);
     FindRedundantRows();
   }
-  solveRows_.clear();
+  solveRows_.resize(candidates_.size());
+  int* solved = solveRows_.data();
   for (int i : candidates_)
-    if (!rows_[i].redundant) solveRows_.push_back(i);
+    if (!rows_[i].redundant) *solved++ = i;
+  solveRows_.resize(solved - solveRows_.data());
 }
 
 // Rows that depend on others are dropped from the solve (their multipliers stay zero) and

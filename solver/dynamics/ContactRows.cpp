@@ -1185,6 +1185,10 @@ void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
   // by one, a pile's resting contacts would be passed over again and again for the small
   // approach its swept forces leave.
   queue.restingApproach = sweptContacts_ ? restSpeed : 0.0;
+  if (!queue.AnyApproaches(*this, struck)) {
+    closedBefore_.clear();
+    return;
+  }
   queue.Begin(*this, struck);
   if (queue.Empty()) {
     closedBefore_.clear();
@@ -1676,8 +1680,24 @@ void Mechanics::ImpactQueue::Update(const Mechanics& mechanics, int point) {
 }
 
 bool Mechanics::ImpactQueue::Approaches(const Mechanics& mechanics, int point) const {
+  return ApproachesAt(mechanics, point, rate[point]);
+}
+
+bool Mechanics::ImpactQueue::ApproachesAt(const Mechanics& mechanics, int point,
+                                          double pointRate) const {
   const bool resting = mechanics.rows_[mechanics.contactPoints_[point].row].candidate;
-  return rate[point] < -(resting ? std::max(kContactSpeed, restingApproach) : kContactSpeed);
+  return pointRate < -(resting ? std::max(kContactSpeed, restingApproach) : kContactSpeed);
+}
+
+template <class Struck>
+bool Mechanics::ImpactQueue::AnyApproaches(const Mechanics& mechanics,
+                                           const Struck& struck) const {
+  const auto& points = mechanics.contactPoints_;
+  for (size_t k = 0; k < points.size(); ++k)
+    if (struck(points[k]) &&
+        ApproachesAt(mechanics, static_cast<int>(k), mechanics.RowRate(mechanics.rows_[points[k].row])))
+      return true;
+  return false;
 }
 
 // The manifold of the point approaching fastest (the first such point on a tie), or -1.

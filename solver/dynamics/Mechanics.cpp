@@ -771,6 +771,9 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
   // be halved leaves the next ones as short, and each that did not lets them grow back.
   double reach = 1;
   projectionHeld_.clear();
+  // Whether the rows still stand where the contacts' flags were refreshed: no Newton step moved
+  // the bodies since.
+  bool flagsStand = false;
   for (int iteration = 0; iteration < 100; ++iteration) {
     BuildRows(context);
     moved = false;
@@ -778,6 +781,8 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
       RefreshContacts();
       ReportOverlap(time);
       RememberClosedContacts();
+      flagsVelocities_ = state.tail(dofCount_);
+      flagsStand = true;
     }
     SelectBuiltRows();
     std::vector<int>& rows = projectRows_;
@@ -820,6 +825,7 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
       Unpack(state);
       UpdateKinematics();
       moved = true;
+      flagsStand = false;
       continue;
     }
     // A step factorises J W J' where the bodies are; later steps keep that factorisation while
@@ -850,6 +856,7 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
     Unpack(state);
     UpdateKinematics();
     moved = true;
+    flagsStand = false;
   }
   if (residual > tolerance && worstRow >= 0 && rows_[worstRow].contact < 0)
     warnings_.push_back(Warning{Warning::Kind::Inconsistent, rows_[worstRow].constraint, time});
@@ -872,8 +879,13 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
   ResolveImpacts(state);
   SolveVelocities(state);
   MoveTo(state);
-  // The rows were built at these positions; only the velocities changed since.
-  FinishAccept();
+  // The rows were built at these positions; only the velocities changed since, if anything did:
+  // a resting pile's impacts and velocity projection often change nothing, and the flags are
+  // then those the first refresh made.
+  flagsStand = flagsStand && flagsVelocities_.size() == dofCount_ &&
+               (dofCount_ == 0 || std::memcmp(flagsVelocities_.data(), state.data() + dofCount_,
+                                              sizeof(double) * dofCount_) == 0);
+  FinishAccept(flagsStand);
   UpdateSleep(state);
   projectedTime_ = time;
   projectedState_ = state;
@@ -975,7 +987,7 @@ double Mechanics::Gap(const Row& row, bool rate) const {
   return RowRate(row) - row.velocityTarget;
 }
 
-void Mechanics::FinishAccept() {
+void Mechanics::FinishAccept(bool flagsStand) {
   for (size_t c = 0; c < model_.constraints.size(); ++c) {
     const Constraint& record = model_.constraints[c];
     if (record.kind != ConstraintKind::Gear) continue;
@@ -985,7 +997,7 @@ void Mechanics::FinishAccept() {
   }
   feet_ = pendingFeet_;
   RecordPulleyDirections();
-  RefreshContacts();
+  if (!flagsStand) RefreshContacts();
 }
 
 void Mechanics::RecordPulleyDirections() {

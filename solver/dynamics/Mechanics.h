@@ -484,7 +484,9 @@ class Mechanics {
   void FactoriseTiny(const std::vector<int>& rows, const std::vector<char>* held);
   void RefreshContacts();
   void SolveVelocities(Eigen::VectorXd& state);
-  void FinishAccept();
+  // `flagsStand`: the contacts' flags were refreshed at these rows and velocities, and need
+  // not be again.
+  void FinishAccept(bool flagsStand = false);
   void RecordPulleyDirections();
   std::pair<int, int> PulleySegment(int index) const;
   double Gap(const Row& row, bool rate) const;
@@ -606,6 +608,11 @@ class Mechanics {
     // after the impacts (0: every approaching point is struck).
     double restingApproach = 0;
     bool Approaches(const Mechanics& mechanics, int point) const;
+    bool ApproachesAt(const Mechanics& mechanics, int point, double pointRate) const;
+    // Whether any struck point approaches: where none does (a resting pile's step), there is
+    // no queue to make.
+    template <class Struck>
+    bool AnyApproaches(const Mechanics& mechanics, const Struck& struck) const;
   };
   void SettleSlowImpacts(Eigen::VectorXd& state);
   void ContactEventValues(std::vector<double>& values) const;
@@ -709,6 +716,8 @@ class Mechanics {
   Eigen::VectorXd tangentAcross_[2];  // buffers of KeepTangentPart, per half of the state
   std::vector<int> velocityRows_, projectRows_;  // buffers of the projections
   Eigen::VectorXd projectResidual_, projectStep_;
+  // The velocities a projection refreshed the contacts' flags with.
+  Eigen::VectorXd flagsVelocities_;
   std::vector<int> chordRows_;  // the rows the projection's factorisation was made for
   // The present factorisation is that of chordRows_ at the last evaluation's positions, which the
   // projection after a step starts from: they lie within the step's error of the positions it
