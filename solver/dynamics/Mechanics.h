@@ -228,8 +228,9 @@ class Mechanics {
   bool CollisionsRead() const { return collisionsRead_; }
   // The longest step, up to h, over which no body can pass through another: for every pair of
   // bodies that could meet within h, a tenth of the thinner outline over the speed at which
-  // their outlines can close. Infinite without collisions or when no pair can meet.
-  double ContactStepLimit(double h);
+  // their outlines can close. Infinite without collisions or when no pair can meet. Below
+  // h and `shortest` the limit is exact; above both, any limit it gives is no shorter than h.
+  double ContactStepLimit(double h, double shortest = 0);
   // After a fast step moved the positions by its end velocities (`result`, from `start` with the
   // rates `rates` over h): a body that slides on fixed ones under an acceleration that has not
   // changed since the step before is moved as that acceleration moves it, up to where its slip
@@ -603,6 +604,8 @@ class Mechanics {
   std::vector<StepMotion> motions_;  // per collider, buffer of ContactStepLimit
   std::vector<contact::Box> aheadBoxes_;  // buffers of FindTouchable
   std::vector<char> touchable_;           // likewise
+  std::vector<contact::Box> stepOutlines_;  // per collider, its OutlineBox, from ContactStepLimit
+  std::vector<double> stepSpeeds_;          // likewise its OutlineSpeed over the step (0: fixed)
   contact::Box OutlineBox(int body) const;
   // The box of a body whose outline is one circle, placed at `centre`.
   static contact::Box CircleBox(const Eigen::Vector2d& centre, double r, int body);
