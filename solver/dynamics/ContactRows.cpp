@@ -1896,9 +1896,9 @@ double Mechanics::ContactStepLimit(double h, double shortest) {
     const bool held = sweptContacts_ && !heldByRecord_[a] && !heldByRecord_[b];
     const double closes = std::max(0.1 * thinner, held ? 0.9 * RowedGap(reach, a, b) : 0.0);
     // The bound is at least the closing speed.
-    if (closes >= cut * bound || !touchable(ka, kb)) continue;
+    if (closes >= cut * bound) continue;
     const double closing = ClosingSpeed(motions_[ka], motions_[kb]);
-    if (!(closing > 0)) continue;
+    if (!(closing > 0) || closes >= cut * closing || !touchable(ka, kb)) continue;
     if (closes >= limit * closing || !Collides(a, b)) continue;
     limit = closes / closing;
     // The pair that sets the limit, the thinner body first.

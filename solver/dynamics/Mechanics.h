@@ -228,8 +228,10 @@ class Mechanics {
   bool CollisionsRead() const { return collisionsRead_; }
   // The longest step, up to h, over which no body can pass through another: for every pair of
   // bodies that could meet within h, a tenth of the thinner outline over the speed at which
-  // their outlines can close. Infinite without collisions or when no pair can meet. Below
-  // h and `shortest` the limit is exact; above both, any limit it gives is no shorter than h.
+  // their outlines can close. Infinite without collisions or when no pair can meet. A limit
+  // shorter than h or than `shortest` (the shortest step the caller takes) is exact; any other
+  // answer is only known to be no shorter than both, for the pairs that cannot limit the step
+  // are passed over.
   double ContactStepLimit(double h, double shortest = 0);
   // After a fast step moved the positions by its end velocities (`result`, from `start` with the
   // rates `rates` over h): a body that slides on fixed ones under an acceleration that has not
