@@ -222,6 +222,12 @@ void Mechanics::SetUpContacts() {
   std::sort(joined_.begin(), joined_.end());
   joined_.erase(std::unique(joined_.begin(), joined_.end()), joined_.end());
   SetUpSleep();
+  // A fixed body never moves: its box is found once (a slope's or a floor's, asked for by every
+  // search and step limit).
+  std::vector<contact::Box> fixed;
+  for (const int i : colliders_)
+    fixed.push_back(OutlineBox(i));
+  fixedBoxes_ = std::move(fixed);
 }
 
 // A free body that collides may sleep unless a record holds it (a joint, a spring, a force, a
@@ -1718,9 +1724,11 @@ contact::Box Mechanics::CircleBox(const Vector2d& centre, double r, int body) {
 
 // The box around a body's outline where it is now (a long floor's box is no taller than it).
 contact::Box Mechanics::OutlineBox(int body) const {
+  const int k = colliderOf_.empty() ? -1 : colliderOf_[body];
+  if (k >= 0 && static_cast<size_t>(k) < fixedBoxes_.size() && bodyKin_[body].dof < 0)
+    return fixedBoxes_[k];
   const contact::PlacedPiece placed{nullptr, Vector2d(q_[3 * body], q_[3 * body + 1]),
                                     bodyKin_[body].cos, bodyKin_[body].sin};
-  const int k = colliderOf_.empty() ? -1 : colliderOf_[body];
   if (k >= 0 && colliderOutlines_[k].radius >= 0)
     return CircleBox(placed.World(colliderOutlines_[k].centre), colliderOutlines_[k].radius, body);
   contact::Box box{HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL, body};

@@ -609,6 +609,7 @@ class Mechanics {
   std::vector<contact::Box> stepOutlines_;  // per collider, its OutlineBox, from ContactStepLimit
   std::vector<double> stepSpeeds_;          // likewise its OutlineSpeed over the step (0: fixed)
   contact::Box OutlineBox(int body) const;
+  std::vector<contact::Box> fixedBoxes_;  // per collider, its OutlineBox where it is fixed
   // The box of a body whose outline is one circle, placed at `centre`.
   static contact::Box CircleBox(const Eigen::Vector2d& centre, double r, int body);
   void SolveAccelerations();
