@@ -188,9 +188,8 @@ TEST(KeptEvaluation, AnswersAsOneMadeAnewAcrossTheFramesCollisions) {
   }
 }
 
-// Bodies of one shape in a row share the making of their outline; one after them that differs
-// only in its height, or only in where its centre of mass lies, rests on the floor by its own.
-TEST(SharedOutlines, EachBodyRestsOnItsOwnShape) {
+// A world of a fixed floor, its top at y = 0, where everything collides.
+Model OnAFloor() {
   Model model;
   Body floor;
   floor.y = -0.5;
@@ -199,6 +198,14 @@ TEST(SharedOutlines, EachBodyRestsOnItsOwnShape) {
   floor.shape.w = 20;
   floor.shape.h = 1;
   model.AddBody(floor);
+  model.collisionGroups.push_back(CollisionGroup{1, false, kNone, {}});
+  return model;
+}
+
+// Bodies of one shape in a row share the making of their outline; one after them that differs
+// only in its height, or only in where its centre of mass lies, rests on the floor by its own.
+TEST(SharedOutlines, EachBodyRestsOnItsOwnShape) {
+  Model model = OnAFloor();
   // (height, centre of mass above the middle): each box starts and stays with its bottom on
   // the floor, its middle (the body's place) half its height above it.
   const std::vector<std::pair<double, double>> boxes{{0.4, 0}, {0.4, 0}, {0.2, 0}, {0.2, 0.05}};
@@ -216,7 +223,6 @@ TEST(SharedOutlines, EachBodyRestsOnItsOwnShape) {
     members.push_back(model.AddBody(box));
   }
   model.AddField(MakeLineGravity(members, 9.81));
-  model.collisionGroups.push_back(CollisionGroup{1, false, kNone, {}});
   for (const RunMode mode : {RunMode::Fast, RunMode::Accurate}) {
     RunSettings settings;
     settings.SetRunMode(mode);
@@ -232,14 +238,7 @@ TEST(SharedOutlines, EachBodyRestsOnItsOwnShape) {
 // A step limit passes over the pairs that cannot limit the step below it: below the step asked
 // for it answers as the limit found over every pair does, and above it no shorter than the step.
 TEST(ContactStepLimit, AnswersBelowTheStepAsOverEveryPair) {
-  Model model;
-  Body floor;
-  floor.y = -0.5;
-  floor.anchored = 1;
-  floor.shape.kind = Shape::Kind::Rectangle;
-  floor.shape.w = 20;
-  floor.shape.h = 1;
-  model.AddBody(floor);
+  Model model = OnAFloor();
   std::vector<int> members;
   // A ball falling fast onto the floor, one at rest on it, a box sliding on it.
   for (int k = 0; k < 3; ++k) {
@@ -255,7 +254,6 @@ TEST(ContactStepLimit, AnswersBelowTheStepAsOverEveryPair) {
     members.push_back(model.AddBody(body));
   }
   model.AddField(MakeLineGravity(members, 9.81));
-  model.collisionGroups.push_back(CollisionGroup{1, false, kNone, {}});
   for (const RunMode mode : {RunMode::Fast, RunMode::Accurate}) {
     RunSettings settings;
     settings.SetRunMode(mode);
