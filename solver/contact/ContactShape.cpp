@@ -20,6 +20,7 @@ double Cross(const Vector2d& a, const Vector2d& b) {
 std::vector<Vector2d> Cleaned(const std::vector<Vector2d>& in, double scale) {
   const double tiny = 1e-12 * scale;
   std::vector<Vector2d> out;
+  out.reserve(in.size());
   for (const Vector2d& v : in)
     if (out.empty() || (v - out.back()).norm() > tiny) out.push_back(v);
   while (out.size() > 1 && (out.front() - out.back()).norm() <= tiny)
@@ -48,6 +49,7 @@ bool IsConvex(const std::vector<Vector2d>& p) {
 ConvexPiece PolygonPiece(std::vector<Vector2d> vertices) {
   ConvexPiece piece;
   const size_t n = vertices.size();
+  piece.normals.reserve(n);
   for (size_t i = 0; i < n; ++i) {
     const Vector2d edge = vertices[(i + 1) % n] - vertices[i];
     piece.normals.push_back(Vector2d(edge.y(), -edge.x()).normalized());
@@ -195,8 +197,9 @@ BodyOutline MakeOutline(const dynamics::Shape& shape, double comX, double comY) 
       return outline;
     if (SignedArea(polygon) < 0) std::reverse(polygon.begin(), polygon.end());
     if (IsConvex(polygon)) {
-      outline.pieces.push_back(PolygonPiece(polygon));
-      if (shape.curved) outline.pieces.back().bend = Bends(polygon);
+      std::vector<double> bend = shape.curved ? Bends(polygon) : std::vector<double>{};
+      outline.pieces.push_back(PolygonPiece(std::move(polygon)));
+      outline.pieces.back().bend = std::move(bend);
     } else {
       for (auto& triangle : Triangulate(polygon))
         outline.pieces.push_back(PolygonPiece(std::move(triangle)));

@@ -5,6 +5,7 @@
 // formula functions read.
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cmath>
 #include <functional>
@@ -84,11 +85,30 @@ class StageTimer {
 };
 
 // The length of (x, y): a square root where the squares neither overflow nor underflow, which is
-// all a speed ever needs, and hypot (many times slower) only outside that.
+// all a speed ever needs, and hypot (many times slower) only outside that. A body at rest has
+// no speed to find.
 double Length(double x, double y) {
   const double squared = x * x + y * y;
   if (squared > 1e-290 && squared < 1e290) return std::sqrt(squared);
+  if (x == 0 && y == 0) return 0;
   return std::hypot(x, y);
+}
+
+// Whether two bodies' outlines are made alike: their shapes and centres of mass the same to
+// the bit (a zero's sign included, which a centre of mass passes on to the outline).
+bool SameOutline(const dynamics::Body& a, const dynamics::Body& b) {
+  auto same = [](double x, double y) {
+    return std::bit_cast<uint64_t>(x) == std::bit_cast<uint64_t>(y);
+  };
+  auto sameAll = [&](const std::vector<double>& x, const std::vector<double>& y) {
+    if (x.size() != y.size()) return false;
+    for (size_t i = 0; i < x.size(); ++i)
+      if (!same(x[i], y[i])) return false;
+    return true;
+  };
+  return a.shape.kind == b.shape.kind && a.shape.curved == b.shape.curved &&
+         same(a.shape.w, b.shape.w) && same(a.shape.h, b.shape.h) && same(a.comX, b.comX) &&
+         same(a.comY, b.comY) && sameAll(a.shape.xs, b.shape.xs) && sameAll(a.shape.ys, b.shape.ys);
 }
 
 uint64_t PairKey(int a, int b) {
@@ -155,9 +175,17 @@ bool JoinsBodies(ConstraintKind kind) {
 void Mechanics::SetUpContacts() {
   if (model_.collisionGroups.empty()) return;
   outlines_.resize(BodyCount());
+  // Bodies of one shape in a row (a stack's boxes, a crowd's balls) share the making of their
+  // outline: each copies the one made last when its shape is the same to the bit.
+  int madeFor = 0;
   for (int i = 1; i < BodyCount(); ++i) {
     const dynamics::Body& b = model_.bodies[i];
-    outlines_[i] = contact::MakeOutline(b.shape, b.comX, b.comY);
+    if (madeFor > 0 && SameOutline(model_.bodies[madeFor], b)) {
+      outlines_[i] = outlines_[madeFor];
+    } else {
+      outlines_[i] = contact::MakeOutline(b.shape, b.comX, b.comY);
+      madeFor = i;
+    }
     if (outlines_[i].Empty()) continue;
     colliders_.push_back(i);
     thinnest_ = std::min(thinnest_, outlines_[i].thickness);
@@ -194,6 +222,12 @@ void Mechanics::SetUpContacts() {
   std::sort(joined_.begin(), joined_.end());
   joined_.erase(std::unique(joined_.begin(), joined_.end()), joined_.end());
   SetUpSleep();
+  // A fixed body never moves: its box is found once (a slope's or a floor's, asked for by every
+  // search and step limit).
+  std::vector<contact::Box> fixed;
+  for (const int i : colliders_)
+    fixed.push_back(OutlineBox(i));
+  fixedBoxes_ = std::move(fixed);
 }
 
 // A free body that collides may sleep unless a record holds it (a joint, a spring, a force, a
@@ -1827,9 +1861,11 @@ contact::Box Mechanics::CircleBox(const Vector2d& centre, double r, int body) {
 
 // The box around a body's outline where it is now (a long floor's box is no taller than it).
 contact::Box Mechanics::OutlineBox(int body) const {
+  const int k = colliderOf_.empty() ? -1 : colliderOf_[body];
+  if (k >= 0 && static_cast<size_t>(k) < fixedBoxes_.size() && bodyKin_[body].dof < 0)
+    return fixedBoxes_[k];
   const contact::PlacedPiece placed{nullptr, Vector2d(q_[3 * body], q_[3 * body + 1]),
                                     bodyKin_[body].cos, bodyKin_[body].sin};
-  const int k = colliderOf_.empty() ? -1 : colliderOf_[body];
   if (k >= 0 && colliderOutlines_[k].radius >= 0)
     return CircleBox(placed.World(colliderOutlines_[k].centre), colliderOutlines_[k].radius, body);
   contact::Box box{HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL, body};
@@ -1907,11 +1943,12 @@ double Mechanics::ClosingSpeedBound(const StepMotion& a, const StepMotion& b) {
 // from everything limits nothing.
 void Mechanics::FindTouchable(double h) {
   aheadBoxes_.clear();
-  for (const int i : colliders_) {
+  for (size_t k = 0; k < colliders_.size(); ++k) {
+    const int i = colliders_[k];
     const bool moves = bodyKin_[i].dof >= 0;
     const double vx = moves ? v_[3 * i] : 0.0, vy = moves ? v_[3 * i + 1] : 0.0;
-    const double turning = moves ? std::max(OutlineSpeed(i, h) - Length(vx, vy), 0.0) : 0.0;
-    contact::Box ahead = OutlineBox(i);
+    const double turning = moves ? std::max(stepSpeeds_[k] - Length(vx, vy), 0.0) : 0.0;
+    contact::Box ahead = stepOutlines_[k];
     const double round = margin_ / 2 + 2 * turning * h;
     ahead.minX -= round + 2 * std::max(-vx, 0.0) * h;
     ahead.minY -= round + 2 * std::max(-vy, 0.0) * h;
@@ -1932,18 +1969,22 @@ void Mechanics::FindTouchable(double h) {
 // the thinner outline per step (in a fast run, by most of the distance at which points have
 // rows, where that is more). A fast body far from everything, or bodies at rest on each other,
 // leave the step as it is.
-double Mechanics::ContactStepLimit(double h) {
+double Mechanics::ContactStepLimit(double h, double shortest) {
   double limit = HUGE_VAL;
   limitingPair_ = {kNone, kNone};
   stepPairsValid_ = false;
   if (colliders_.empty() || !(h > 0)) return limit;
   sweptBoxes_.clear();
+  stepOutlines_.clear();
+  stepSpeeds_.clear();
   motions_.resize(colliders_.size());
   for (size_t k = 0; k < colliders_.size(); ++k) {
     const int i = colliders_[k];
     const double speed = bodyKin_[i].dof >= 0 ? OutlineSpeed(i, h) : 0.0;
     motions_[k] = MotionOver(i, h);
-    contact::Box box = OutlineBox(i);
+    stepSpeeds_.push_back(speed);
+    stepOutlines_.push_back(OutlineBox(i));
+    contact::Box box = stepOutlines_.back();
     const double grow = margin_ / 2 + 2 * speed * h;
     box.minX -= grow;
     box.minY -= grow;
@@ -1975,6 +2016,12 @@ double Mechanics::ContactStepLimit(double h) {
     touchableFound = true;
     return touchable_[ka] && touchable_[kb];
   };
+  // A pair that cannot close by what it may within the step asked for, nor within the shortest
+  // step the caller takes, leaves the step as it is whatever else limits it: it is passed over
+  // before the bodies something can meet are found (a box sliding on a slope, a ball rolling
+  // on a floor). The slack keeps the pairs passed over clear of any whose limit rounding could
+  // bring to the step itself.
+  const double cut = std::max(h, shortest) * (1 + 1e-9);
   // Those whose swept boxes themselves overlap may limit the step.
   for (const auto& [ka, kb] : stepPairs_) {
     if (!Overlap(sweptBoxes_[ka], sweptBoxes_[kb])) continue;
@@ -1985,9 +2032,7 @@ double Mechanics::ContactStepLimit(double h) {
     if (!(bound > 0)) continue;
     const double thinner =
         std::min(colliderOutlines_[ka].thickness, colliderOutlines_[kb].thickness);
-    if (0.1 * thinner >= limit * bound || !touchable(ka, kb)) continue;
-    const double closing = ClosingSpeed(motions_[ka], motions_[kb]);
-    if (!(closing > 0)) continue;
+    if (0.1 * thinner >= limit * bound) continue;
     const int a = colliders_[ka], b = colliders_[kb];
     // A fast run holds every pair that has a row to its gap within the step: such a pair need
     // only not close from beyond the rows into contact within one step. A body sliding on a
@@ -1995,6 +2040,10 @@ double Mechanics::ContactStepLimit(double h) {
     // FollowConstantSlides).
     const bool held = sweptContacts_ && !heldByRecord_[a] && !heldByRecord_[b];
     const double closes = std::max(0.1 * thinner, held ? 0.9 * RowedGap(reach, a, b) : 0.0);
+    // The bound is at least the closing speed.
+    if (closes >= cut * bound) continue;
+    const double closing = ClosingSpeed(motions_[ka], motions_[kb]);
+    if (!(closing > 0) || closes >= cut * closing || !touchable(ka, kb)) continue;
     if (closes >= limit * closing || !Collides(a, b)) continue;
     limit = closes / closing;
     // The pair that sets the limit, the thinner body first.

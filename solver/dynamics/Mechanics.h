@@ -242,8 +242,11 @@ class Mechanics {
   bool CollisionsRead() const { return collisionsRead_; }
   // The longest step, up to h, over which no body can pass through another: for every pair of
   // bodies that could meet within h, a tenth of the thinner outline over the speed at which
-  // their outlines can close. Infinite without collisions or when no pair can meet.
-  double ContactStepLimit(double h);
+  // their outlines can close. Infinite without collisions or when no pair can meet. A limit
+  // shorter than h or than `shortest` (the shortest step the caller takes) is exact; any other
+  // answer is only known to be no shorter than both, for the pairs that cannot limit the step
+  // are passed over.
+  double ContactStepLimit(double h, double shortest = 0);
   // After a fast step moved the positions by its end velocities (`result`, from `start` with the
   // rates `rates` over h): a body that slides on fixed ones under an acceleration that has not
   // changed since the step before is moved as that acceleration moves it, up to where its slip
@@ -630,7 +633,10 @@ class Mechanics {
   std::vector<StepMotion> motions_;  // per collider, buffer of ContactStepLimit
   std::vector<contact::Box> aheadBoxes_;  // buffers of FindTouchable
   std::vector<char> touchable_;           // likewise
+  std::vector<contact::Box> stepOutlines_;  // per collider, its OutlineBox, from ContactStepLimit
+  std::vector<double> stepSpeeds_;          // likewise its OutlineSpeed over the step (0: fixed)
   contact::Box OutlineBox(int body) const;
+  std::vector<contact::Box> fixedBoxes_;  // per collider, its OutlineBox where it is fixed
   // The box of a body whose outline is one circle, placed at `centre`.
   static contact::Box CircleBox(const Eigen::Vector2d& centre, double r, int body);
   void SolveAccelerations();

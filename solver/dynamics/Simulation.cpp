@@ -482,7 +482,7 @@ bool Simulation::AdvanceTo(double target) {
       continue;
     }
     // No step may carry a body through another.
-    const double limit = mechanics_.ContactStepLimit(h);
+    const double limit = mechanics_.ContactStepLimit(h, SmallestStep());
     if (limit < SmallestStep()) {
       if (!allowThin_) throw TooThin(limit);
       h = std::min(h, SmallestStep());

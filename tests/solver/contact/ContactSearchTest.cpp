@@ -188,5 +188,99 @@ TEST(KeptEvaluation, AnswersAsOneMadeAnewAcrossTheFramesCollisions) {
   }
 }
 
+// A world of a fixed floor, its top at y = 0, where everything collides.
+Model OnAFloor() {
+  Model model;
+  Body floor;
+  floor.y = -0.5;
+  floor.anchored = 1;
+  floor.shape.kind = Shape::Kind::Rectangle;
+  floor.shape.w = 20;
+  floor.shape.h = 1;
+  model.AddBody(floor);
+  model.collisionGroups.push_back(CollisionGroup{1, false, kNone, {}});
+  return model;
+}
+
+// Bodies of one shape in a row share the making of their outline; one after them that differs
+// only in its height, or only in where its centre of mass lies, rests on the floor by its own.
+TEST(SharedOutlines, EachBodyRestsOnItsOwnShape) {
+  Model model = OnAFloor();
+  // (height, centre of mass above the middle): each box starts and stays with its bottom on
+  // the floor, its middle (the body's place) half its height above it.
+  const std::vector<std::pair<double, double>> boxes{{0.4, 0}, {0.4, 0}, {0.2, 0}, {0.2, 0.05}};
+  std::vector<int> members;
+  for (size_t k = 0; k < boxes.size(); ++k) {
+    Body box;
+    box.x = static_cast<double>(k);
+    box.y = boxes[k].first / 2;
+    box.comY = boxes[k].second;
+    box.moment = 0.01;
+    box.staticFriction = box.kineticFriction = 0.5;
+    box.shape.kind = Shape::Kind::Rectangle;
+    box.shape.w = 0.4;
+    box.shape.h = boxes[k].first;
+    members.push_back(model.AddBody(box));
+  }
+  model.AddField(MakeLineGravity(members, 9.81));
+  for (const RunMode mode : {RunMode::Fast, RunMode::Accurate}) {
+    RunSettings settings;
+    settings.SetRunMode(mode);
+    settings.animationStep = 1.0 / 60;
+    Simulation sim(Model(model), settings);
+    sim.AdvanceTo(0.5);
+    for (size_t k = 0; k < boxes.size(); ++k)
+      EXPECT_NEAR(sim.GetMechanics().Body(members[k]).y, boxes[k].first / 2, 2e-3)
+          << "box " << k << " mode " << static_cast<int>(mode);
+  }
+}
+
+// A step limit passes over the pairs that cannot limit the step below it: below the step asked
+// for it answers as the limit found over every pair does, and above it no shorter than the step.
+TEST(ContactStepLimit, AnswersBelowTheStepAsOverEveryPair) {
+  Model model = OnAFloor();
+  std::vector<int> members;
+  // A ball falling fast onto the floor, one at rest on it, a box sliding on it.
+  for (int k = 0; k < 3; ++k) {
+    Body body;
+    body.x = 2.0 * k;
+    body.y = k == 0 ? 1.0 : 0.1;
+    body.vx = k == 2 ? 3.0 : 0.0;
+    body.vy = k == 0 ? -30.0 : 0.0;
+    body.moment = 0.005;
+    body.staticFriction = body.kineticFriction = 0.2;
+    body.shape.kind = k == 2 ? Shape::Kind::Rectangle : Shape::Kind::Circle;
+    body.shape.w = body.shape.h = 0.2;
+    members.push_back(model.AddBody(body));
+  }
+  model.AddField(MakeLineGravity(members, 9.81));
+  for (const RunMode mode : {RunMode::Fast, RunMode::Accurate}) {
+    RunSettings settings;
+    settings.SetRunMode(mode);
+    settings.animationStep = 1.0 / 60;
+    Simulation sim(Model(model), settings);
+    int limited = 0, passed = 0;
+    for (int f = 1; f <= 12; ++f) {
+      sim.AdvanceTo(f / 60.0);
+      Mechanics& mechanics = sim.GetMechanics();
+      // Steps close together, so that some are only a little longer than their limit.
+      for (double h = 1e-5; h < 0.2; h *= 1.25) {
+        const double everyPair = mechanics.ContactStepLimit(h, HUGE_VAL);
+        const double limit = mechanics.ContactStepLimit(h);
+        if (everyPair < h) {
+          ++limited;
+          EXPECT_EQ(limit, everyPair) << "frame " << f << " step " << h;
+        } else {
+          ++passed;
+          EXPECT_GE(limit, h) << "frame " << f << " step " << h;
+        }
+      }
+    }
+    // Both kinds of answer were asked for.
+    EXPECT_GT(limited, 0);
+    EXPECT_GT(passed, 0);
+  }
+}
+
 }  // namespace
 }  // namespace yb::dynamics
