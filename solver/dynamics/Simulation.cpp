@@ -512,6 +512,7 @@ bool Simulation::AdvanceTo(double target) {
     ConditionValues(time_ + h, result, values);
     double fraction;
     const int crossing = FirstCrossing(conditionValues_, values, fraction);
+    const double whole = h;
     if (crossing >= 0) h = LocateCrossing(crossing, h, result, values);
     if (crossing >= 0 && mechanics_.PulleyOfEvent(crossing) != kNone)
       throw mechanics_.PulleyReached(crossing, time_ + h);
@@ -524,6 +525,14 @@ bool Simulation::AdvanceTo(double target) {
       const double grow = error > 0 ? StepRatio(tolerance, error) : 4.0;
       step_ = h * std::clamp(grow, 0.2, 4.0);
     }
+    // Past a located crossing of the mechanics (an impact, a contact that starts to slip, a
+    // constraint that starts or stops acting) the motion is not the one whose errors chose the
+    // step: the whole step that crossed, taken again, failed the error more often than not, and
+    // each such failure costs a step. The next one starts at half of it, as short as a failed
+    // step would have made it. A condition of the user's changes nothing in the motion.
+    if (variable && crossing >= 0 &&
+        crossing < static_cast<int>(conditionValues_.size() - conditions_.size()))
+      step_ = 0.5 * std::min(step_, whole);
     std::vector<double>& before = previousValues_;
     before.swap(conditionValues_);
     ConditionValues(time_, state_, conditionValues_);
