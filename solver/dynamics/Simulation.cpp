@@ -496,6 +496,13 @@ bool Simulation::AdvanceTo(double target) {
     const bool startedAtRest = mechanics_.AtRest();
     double error;
     Step(h, result, error);
+    // The first step after a crossing of the mechanics, rejected or not, tells what share of
+    // the step before the crossing the next such step may take.
+    if (variable && crossedStep_ > 0) {
+      const double fits = error > 0 ? h * StepRatio(tolerance, error) : HUGE_VAL;
+      afterCrossing_ = std::clamp(fits / crossedStep_, 0.1, 1.0);
+      crossedStep_ = 0;
+    }
     if (variable && error > tolerance) {
       ++statistics_.rejected;
       step_ = h * std::clamp(StepRatio(tolerance, error), 0.1, 0.5);
@@ -523,6 +530,17 @@ bool Simulation::AdvanceTo(double target) {
     if (variable && crossing < 0) {
       const double grow = error > 0 ? StepRatio(tolerance, error) : 4.0;
       step_ = h * std::clamp(grow, 0.2, 4.0);
+    }
+    // Past a located crossing of the mechanics (an impact, a contact that starts to slip, a
+    // constraint that starts or stops acting) the motion is not the one whose errors chose the
+    // step. Where such a step failed the error last time (a crowd whose impacts start new
+    // contacts), taking it at the old length again would fail again, and each failure costs a
+    // step; where it went through (a lone ball's bounce) the old length stays. A condition of
+    // the user's changes nothing in the motion.
+    if (variable && crossing >= 0 &&
+        crossing < static_cast<int>(conditionValues_.size() - conditions_.size())) {
+      crossedStep_ = std::min(step_, fixed);
+      step_ = afterCrossing_ * crossedStep_;
     }
     std::vector<double>& before = previousValues_;
     before.swap(conditionValues_);

@@ -89,6 +89,10 @@ class Simulation {
   double time_ = 0;
   Eigen::VectorXd state_;
   double step_;  // the next variable step
+  // The share of the step before a located crossing that the step after it starts at, as the
+  // last such step showed; and the step before the crossing whose next step has yet to show it.
+  double afterCrossing_ = 1.0;
+  double crossedStep_ = 0;
   std::vector<Value> conditions_;
   std::vector<bool> pauses_;
   std::vector<double> conditionValues_;
