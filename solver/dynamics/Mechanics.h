@@ -401,6 +401,15 @@ class Mechanics {
   bool SolveByIslands(const std::vector<int>& rows, const Eigen::VectorXd& b,
                       const Eigen::VectorXd& lower, const Eigen::VectorXd& upper,
                       Eigen::VectorXd& x, std::vector<Bound>* start, Keeping keeping);
+  // SolveBounded's exact pivoting over a few rows (at most kTinyRows), island by island where
+  // SolveByIslands would split them, each island by SolveTinyIsland.
+  void SolveTiny(const std::vector<int>& rows, const Eigen::VectorXd& b,
+                 const Eigen::VectorXd& lower, const Eigen::VectorXd& upper, Eigen::VectorXd& x,
+                 std::vector<Bound>* start);
+  // SolveBoundedIsland's exact pivoting over an island of a few rows, in arrays on the stack:
+  // `state` is each row's start and receives where it ended.
+  void SolveTinyIsland(const int* rows, int n, const double* b, const double* lower,
+                       const double* upper, double* x, Bound* state);
   // The buffers of SolveByIslands: the island of each row, the rows grouped by island, and one
   // island's part of the problem.
   struct IslandScratch {
