@@ -919,7 +919,7 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
     SolveFactorised(b, x);
     return;
   }
-  if (pivoting == Pivoting::Exact && n <= kTinyRows) {
+  if (pivoting == Pivoting::Exact && tinySolves_ && n <= kTinyRows) {
     SolveTiny(rows, b, lower, upper, x, start);
     return;
   }
@@ -1188,7 +1188,7 @@ bool Mechanics::SolveByIslands(const std::vector<int>& rows, const Eigen::Vector
     }
     // A small island is assembled straight into a dense matrix: islands come and go with the
     // bodies that land, and planning each one's pattern would cost more than its solves.
-    if (count <= kTinyRows) {
+    if (tinySolves_ && count <= kTinyRows) {
       s.x.resize(count);
       if (start == nullptr) s.start.assign(count, Bound::Free);
       SolveTinyIsland(s.rows.data(), count, s.b.data(), s.lower.data(), s.upper.data(),

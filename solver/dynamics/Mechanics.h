@@ -259,6 +259,9 @@ class Mechanics {
   // Row sets up to this size are solved with a dense factorisation, larger ones with the sparse
   // one (whose cost follows the joints). Both give the same multipliers to rounding.
   void SetDenseLimit(int rows) { denseLimit_ = rows; }
+  // Whether bounded solves of a few rows take their own path (on by default; off, they take the
+  // general one, which gives the same answers bit for bit).
+  void SetTinySolves(bool on) { tinySolves_ = on; }
 
  private:
   enum class Level : uint8_t { Position, Velocity, Acceleration };
@@ -810,6 +813,7 @@ class Mechanics {
   std::vector<double> flat_;      // the Jacobian entries of the row set, row by row
   std::vector<double> weighted_;  // the same, each times the inverse mass of its coordinate
   int denseLimit_ = 40;
+  bool tinySolves_ = true;
   std::vector<std::unique_ptr<FactorPattern>> patterns_;
   FactorPattern* pattern_ = nullptr;  // the factorisation the next solve uses
   FactorPattern tiny_;                 // the factorisation of the last few-row set
