@@ -612,6 +612,8 @@ class Mechanics {
   contact::Box OutlineBox(int body) const;
   // The box of a body whose outline is one circle, placed at `centre`.
   static contact::Box CircleBox(const Eigen::Vector2d& centre, double r, int body);
+  // Sets gamma of the contact rows to solve, from the velocities where they were built.
+  void ContactAccelerationTerms();
   void SolveAccelerations();
   void SolveContactRounds();
   // Sweeps (ContactSweeps.cpp): projected Gauss-Seidel over the contact rows.
