@@ -404,6 +404,12 @@ class Mechanics {
   bool SolveByIslands(const std::vector<int>& rows, const Eigen::VectorXd& b,
                       const Eigen::VectorXd& lower, const Eigen::VectorXd& upper,
                       Eigen::VectorXd& x, std::vector<Bound>* start, Keeping keeping);
+  // Whether no multiplier at all is the bounded solve's answer (every row at a bound of zero
+  // that its right side presses it against, or with nothing on its right); if so x is zero and
+  // `start`, when given, where each row then stands.
+  bool SolvedByNothing(const Eigen::VectorXd& b, const Eigen::VectorXd& lower,
+                       const Eigen::VectorXd& upper, Eigen::VectorXd& x,
+                       std::vector<Bound>* start) const;
   // SolveBounded's exact pivoting over a few rows (at most kTinyRows), island by island where
   // SolveByIslands would split them, each island by SolveTinyIsland.
   void SolveTiny(const std::vector<int>& rows, const Eigen::VectorXd& b,
