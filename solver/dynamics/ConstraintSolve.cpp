@@ -972,6 +972,12 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
     SolveFactorised(b, x);
     return;
   }
+  if (pivoting == Pivoting::Exact && n <= kTinyRows && SolvedByNothing(b, lower, upper, x, start))
+    return;
+  if (pivoting == Pivoting::Exact && tinySolves_ && n <= kTinyRows) {
+    SolveTiny(rows, b, lower, upper, x, start);
+    return;
+  }
   // Rows whose factorisation is kept from their last solve were one island then, and solve
   // against it again: splitting them anew would cost more than a resting stack's solve.
   const bool keptFits = pivoting == Pivoting::Exact && keeping != Keeping::None &&
@@ -1247,8 +1253,16 @@ bool Mechanics::SolveByIslands(const std::vector<int>& rows, const Eigen::Vector
     }
     // A small island is assembled straight into a dense matrix: islands come and go with the
     // bodies that land, and planning each one's pattern would cost more than its solves.
-    SolveBoundedIsland(s.rows, s.b, s.lower, s.upper, s.x, start != nullptr ? &s.start : nullptr,
-                       Pivoting::Exact, keeping, count <= denseLimit_);
+    if (tinySolves_ && count <= kTinyRows) {
+      s.x.resize(count);
+      if (start == nullptr) s.start.assign(count, Bound::Free);
+      SolveTinyIsland(s.rows.data(), count, s.b.data(), s.lower.data(), s.upper.data(),
+                      s.x.data(), s.start.data());
+    } else {
+      SolveBoundedIsland(s.rows, s.b, s.lower, s.upper, s.x,
+                         start != nullptr ? &s.start : nullptr, Pivoting::Exact, keeping,
+                         count <= denseLimit_);
+    }
     for (int j = 0; j < count; ++j)
       x[grouped[begin + j]] = s.x[j];
     if (start == nullptr) continue;
@@ -1256,6 +1270,321 @@ bool Mechanics::SolveByIslands(const std::vector<int>& rows, const Eigen::Vector
       (*start)[grouped[begin + j]] = s.start[j];
   }
   return true;
+}
+
+// The pivoting of SolveBoundedIsland over an island of a few rows (a pair's impact, a ball
+// between two others), with its operations in the same order, so that the answer is the same to
+// the bit. At this size its buffers, patterns and general loops cost more than the arithmetic:
+// here J W J' is assembled once, each pivot only replaces the held rows by those of the identity,
+// and the factor stays on the stack until the end, where it is left as FactoriseTiny leaves its
+// own (the next solve with the factorisation at hand, and the residual of a start that holds
+// every row, read it).
+void Mechanics::SolveTinyIsland(const int* rows, int n, const double* b, const double* lower,
+                                const double* upper, double* x, Bound* state) {
+  constexpr int N = kTinyRows;
+  const std::pair<int, double>* entries = entries_.data();
+  const double* invMass = invMass_.data();
+  if (scatter_.size() != dofCount_) scatter_ = Eigen::VectorXd::Zero(dofCount_);
+  double* scatter = scatter_.data();
+  int begin[N], end[N];
+  double compliance[N];
+  bool contacts = false;
+  for (int i = 0; i < n; ++i) {
+    const Row& row = rows_[rows[i]];
+    begin[i] = row.begin;
+    end[i] = row.begin + row.count;
+    compliance[i] = row.compliance;
+    contacts = contacts || row.compliance != 0;
+  }
+  // The lower triangle of J W J', each entry summed as FactoriseTiny sums it.
+  double g[N][N];
+  for (int i = 0; i < n; ++i) {
+    for (int k = begin[i]; k < end[i]; ++k)
+      scatter[entries[k].first] += entries[k].second * invMass[entries[k].first];
+    for (int j = 0; j <= i; ++j) {
+      double sum = 0;
+      for (int k = begin[j]; k < end[j]; ++k)
+        sum += scatter[entries[k].first] * entries[k].second;
+      g[i][j] = sum;
+    }
+    for (int k = begin[i]; k < end[i]; ++k)
+      scatter[entries[k].first] = 0;
+  }
+  // J W J' v, summed as MulJWJt sums it.
+  auto product = [&](const double* v, double* out) {
+    bool any = false;
+    for (int r = 0; r < n; ++r) {
+      const double value = v[r];
+      if (value == 0) continue;
+      any = true;
+      for (int k = begin[r]; k < end[r]; ++k)
+        scatter[entries[k].first] += entries[k].second * value;
+    }
+    for (int r = 0; r < n; ++r) {
+      double sum = 0;
+      if (any)
+        for (int k = begin[r]; k < end[r]; ++k)
+          sum += entries[k].second * (invMass[entries[k].first] * scatter[entries[k].first]);
+      out[r] = sum;
+    }
+    if (any)
+      for (int r = 0; r < n; ++r)
+        for (int k = begin[r]; k < end[r]; ++k)
+          scatter[entries[k].first] = 0;
+  };
+  // The factor as CholeskyInPlace makes it, reciprocals on its diagonal.
+  double l[N][N], m[N][N];
+  auto cholesky = [&](double smallest) {
+    for (int j = 0; j < n; ++j) {
+      double s = m[j][j];
+      for (int k = 0; k < j; ++k)
+        s -= l[j][k] * l[j][k];
+      if (!(s > smallest * m[j][j])) return false;
+      const double inverse = 1 / std::sqrt(s);
+      l[j][j] = inverse;
+      for (int i = j + 1; i < n; ++i) {
+        double t = m[i][j];
+        for (int k = 0; k < j; ++k)
+          t -= l[i][k] * l[j][k];
+        l[i][j] = t * inverse;
+      }
+    }
+    return true;
+  };
+  // Whether the factorisation at hand carries the compliance: the one before this solve until
+  // this solve makes its own.
+  bool regularised = pattern_ != nullptr && pattern_->regularised;
+  bool factorised = false;
+  bool held[N];
+  auto factorise = [&](bool holding) {
+    ++factoriseCount_;
+    chordReady_ = false;
+    factorised = true;
+    for (int i = 0; i < n; ++i)
+      for (int j = 0; j <= i; ++j)
+        m[i][j] = !holding || !(held[i] || held[j]) ? g[i][j] : i == j ? 1.0 : 0.0;
+    regularised = false;
+    if (cholesky(contacts ? 1e-9 : 0.0)) return;
+    if (contacts) {
+      for (int i = 0; i < n; ++i)
+        if (!holding || !held[i]) m[i][i] += compliance[i];
+      regularised = true;
+      if (cholesky(0.0)) return;
+    }
+    throw DynamicsError{kErrSingular, "the constraints cannot be solved together"};
+  };
+  auto solve = [&](const double* rhs, double* out) {
+    for (int i = 0; i < n; ++i) {
+      double t = rhs[i];
+      for (int k = 0; k < i; ++k)
+        t -= l[i][k] * out[k];
+      out[i] = t * l[i][i];
+    }
+    for (int i = n - 1; i >= 0; --i) {
+      double t = out[i];
+      for (int k = i + 1; k < n; ++k)
+        t -= l[k][i] * out[k];
+      out[i] = t * l[i][i];
+    }
+  };
+  for (int i = 0; i < n; ++i)
+    if ((state[i] == Bound::AtLower && !(lower[i] > -kInfinity)) ||
+        (state[i] == Bound::AtUpper && !(upper[i] < kInfinity)))
+      state[i] = Bound::Free;
+  const int maxIterations = 4 * n + 10;
+  constexpr double kOutside = 1e-14, kWrongResidual = 1e-12;
+  constexpr double together = 0.5;
+  int fewestWrong = n + 1;
+  double clamped[N], pushed[N], rhs[N], solution[N], residual[N];
+  auto wrongSide = [&](int i) {
+    return state[i] == Bound::AtLower   ? -residual[i]
+           : state[i] == Bound::AtUpper ? residual[i]
+                                        : 0.0;
+  };
+  auto excess = [&](int i) { return std::max(lower[i] - x[i], x[i] - upper[i]); };
+  for (int iteration = 0; iteration < maxIterations; ++iteration) {
+    int freeCount = 0;
+    for (int i = 0; i < n; ++i) {
+      held[i] = state[i] != Bound::Free;
+      clamped[i] = !held[i] ? 0.0 : state[i] == Bound::AtLower ? lower[i] : upper[i];
+      freeCount += held[i] ? 0 : 1;
+    }
+    product(clamped, pushed);
+    for (int i = 0; i < n; ++i)
+      x[i] = clamped[i];
+    if (freeCount > 0) {
+      for (int i = 0; i < n; ++i)
+        rhs[i] = held[i] ? 0.0 : b[i] - pushed[i];
+      factorise(freeCount != n);
+      solve(rhs, solution);
+      for (int i = 0; i < n; ++i)
+        if (!held[i]) x[i] = solution[i];
+    }
+    product(x, residual);
+    for (int i = 0; i < n; ++i)
+      residual[i] -= b[i];
+    if (regularised)
+      for (int i = 0; i < n; ++i)
+        residual[i] += compliance[i] * x[i];
+    int wrong = 0;
+    for (int i = 0; i < n; ++i) {
+      const double outside = held[i] ? 0.0 : excess(i);
+      wrong += outside > kOutside || wrongSide(i) > kWrongResidual ? 1 : 0;
+    }
+    if (wrong == 0) break;
+    if (wrong < fewestWrong) {
+      fewestWrong = wrong;
+      for (int i = 0; i < n; ++i) {
+        if (!held[i] && excess(i) > kOutside)
+          state[i] = x[i] < lower[i] ? Bound::AtLower : Bound::AtUpper;
+        else if (held[i] && wrongSide(i) > kWrongResidual)
+          state[i] = Bound::Free;
+      }
+      continue;
+    }
+    int worst = -1;
+    double worstExcess = 0;
+    for (int i = 0; i < n; ++i) {
+      if (held[i]) continue;
+      const double outside = excess(i);
+      if (outside > worstExcess * (1 + 1e-12) + kOutside) {
+        worst = i;
+        worstExcess = outside;
+      }
+    }
+    if (worst >= 0) {
+      for (int i = 0; i < n; ++i)
+        if (!held[i] && (i == worst || excess(i) > together * worstExcess))
+          state[i] = x[i] < lower[i] ? Bound::AtLower : Bound::AtUpper;
+      continue;
+    }
+    double worstResidual = kWrongResidual;
+    for (int i = 0; i < n; ++i) {
+      const double side = wrongSide(i);
+      if (side > worstResidual) {
+        worst = i;
+        worstResidual = side;
+      }
+    }
+    if (worst < 0) break;
+    state[worst] = Bound::Free;
+  }
+  if (!factorised) return;
+  FactorPattern& p = tiny_;
+  pattern_ = &p;
+  p.n = n;
+  p.dense = true;
+  p.denseOrder.clear();
+  p.first.clear();
+  p.last.clear();
+  p.regularised = regularised;
+  p.factor.resize(static_cast<size_t>(n) * n);
+  for (int i = 0; i < n; ++i)
+    for (int j = 0; j <= i; ++j)
+      p.factor[static_cast<size_t>(i) * n + j] = l[i][j];
+}
+
+// Rows that nothing pushes off their bounds of zero (contacts that are not approaching, after
+// a step that left them apart or at rest): no multiplier at all meets every bound and leaves
+// every clamped row pushing the right way, which is the answer, exactly. The pivoting would
+// come to it only to within its tolerance, at the cost of a factorisation. Looked for among a
+// few rows, where it is most of the solves of a few bodies that touch.
+bool Mechanics::SolvedByNothing(const Eigen::VectorXd& b, const Eigen::VectorXd& lower,
+                                const Eigen::VectorXd& upper, Eigen::VectorXd& x,
+                                std::vector<Bound>* start) const {
+  const int n = static_cast<int>(b.size());
+  for (int i = 0; i < n; ++i)
+    if (!(lower[i] <= 0 && upper[i] >= 0 &&
+          (b[i] == 0 || (b[i] < 0 && lower[i] == 0) || (b[i] > 0 && upper[i] == 0))))
+      return false;
+  x.setZero(n);
+  if (start != nullptr) {
+    start->resize(n);
+    for (int i = 0; i < n; ++i)
+      (*start)[i] = b[i] < 0 ? Bound::AtLower : b[i] > 0 ? Bound::AtUpper : Bound::Free;
+  }
+  return true;
+}
+
+// A few rows are split into islands as SolveByIslands splits them (contact rows that reach no
+// common free coordinate), each pivoted on its own.
+void Mechanics::SolveTiny(const std::vector<int>& rows, const Eigen::VectorXd& b,
+                          const Eigen::VectorXd& lower, const Eigen::VectorXd& upper,
+                          Eigen::VectorXd& x, std::vector<Bound>* start) {
+  constexpr int N = kTinyRows;
+  const int n = static_cast<int>(rows.size());
+  x.resize(n);
+  Bound own[N];
+  Bound* state = own;
+  if (start != nullptr) {
+    start->resize(n, Bound::Free);
+    state = start->data();
+  } else {
+    std::fill(own, own + n, Bound::Free);
+  }
+  bool contacts = false;
+  for (int r : rows)
+    contacts = contacts || rows_[r].contact >= 0;
+  // Each row's island, as the first row of it.
+  int island[N];
+  for (int r = 0; r < n; ++r)
+    island[r] = r;
+  int islands = 1;
+  if (contacts && n >= 2) {
+    // The first row seen on each coordinate that has mass, as SolveByIslands keeps it.
+    std::vector<int>& owner = islandScratch_.owner;
+    if (owner.size() != static_cast<size_t>(dofCount_)) owner.assign(dofCount_, -1);
+    for (int r = 0; r < n; ++r) {
+      const Row& row = rows_[rows[r]];
+      for (int k = row.begin; k < row.begin + row.count; ++k) {
+        const int dof = entries_[k].first;
+        if (invMass_[dof] == 0) continue;
+        if (owner[dof] < 0) {
+          owner[dof] = r;
+          continue;
+        }
+        const int a = island[r], c = island[owner[dof]];
+        if (a == c) continue;
+        for (int q = 0; q < n; ++q)
+          if (island[q] == std::max(a, c)) island[q] = std::min(a, c);
+      }
+    }
+    for (int r : rows) {
+      const Row& row = rows_[r];
+      for (int k = row.begin; k < row.begin + row.count; ++k)
+        owner[entries_[k].first] = -1;
+    }
+    islands = 0;
+    for (int r = 0; r < n; ++r)
+      islands += island[r] == r ? 1 : 0;
+  }
+  if (islands < 2) {
+    SolveTinyIsland(rows.data(), n, b.data(), lower.data(), upper.data(), x.data(), state);
+    return;
+  }
+  int part[N];
+  double pb[N], pl[N], pu[N], px[N];
+  Bound ps[N];
+  for (int first = 0; first < n; ++first) {
+    if (island[first] != first) continue;
+    int count = 0;
+    for (int r = first; r < n; ++r) {
+      if (island[r] != first) continue;
+      part[count] = rows[r];
+      pb[count] = b[r];
+      pl[count] = lower[r];
+      pu[count] = upper[r];
+      ps[count] = state[r];
+      ++count;
+    }
+    SolveTinyIsland(part, count, pb, pl, pu, px, ps);
+    for (int r = first, j = 0; r < n; ++r) {
+      if (island[r] != first) continue;
+      x[r] = px[j];
+      state[r] = ps[j];
+      ++j;
+    }
+  }
 }
 
 namespace {

@@ -728,7 +728,6 @@ Mechanics::Row& Mechanics::AddContactRow(int contactIndex, bool friction,
   ContactJacobian(m.b, point, direction);
   ContactJacobian(m.a, point, -direction);
   row.count = static_cast<int>(entries_.size()) - row.begin;
-  row.gamma = contactTermsWanted_ ? -ContactProducts(m, point, direction) : 0.0;
   double diagonal = 0;
   for (int i = row.begin; i < row.begin + row.count; ++i)
     diagonal += entries_[i].second * entries_[i].second * invMass_[entries_[i].first];
@@ -741,7 +740,6 @@ Mechanics::Row& Mechanics::AddNormalRow(int point, bool touching) {
   ContactPoint& p = contactPoints_[point];
   ContactManifold& m = manifolds_[p.manifold];
   Row& row = AddContactRow(point, false, m.normal, m, p.point);
-  if (contactTermsWanted_) row.gamma -= RollingTerm(m, p);
   row.level = Level::Position;
   row.oneSided = true;
   row.lower = 0;
@@ -833,7 +831,6 @@ bool Mechanics::RestoreContactRows(int firstRow) {
       ContactManifold& m = manifolds_[row.contact];
       row.lower = defaults.lower;
       row.g = defaults.g;
-      row.gamma = contactTermsWanted_ ? -ContactProducts(m, m.centre, m.tangent) : 0.0;
       row.candidate = m.touching && m.slide == 0;
       m.frictionRow = r;
       continue;
@@ -842,8 +839,6 @@ bool Mechanics::RestoreContactRows(int firstRow) {
     ContactManifold& m = manifolds_[p.manifold];
     row.lower = 0;
     row.g = p.separation;
-    row.gamma = contactTermsWanted_ ? -ContactProducts(m, p.point, m.normal) - RollingTerm(m, p)
-                                    : 0.0;
     row.candidate = (flags[row.contact] & kPointTouching) != 0;
     m.touching = m.touching || row.candidate;
     p.row = r;
@@ -984,6 +979,25 @@ bool Mechanics::StoreContactForces(std::vector<char>& kinetic, double& disagreem
   return switched || stale;
 }
 
+// What the velocities alone bring to the accelerations of the contact rows to solve (gamma): the
+// rows are built for the projections and the event values too, several times a step, but only
+// the solve of the accelerations reads it.
+void Mechanics::ContactAccelerationTerms() {
+  for (int r : solveRows_) {
+    Row& row = rows_[r];
+    if (row.contact < 0) continue;
+    if (row.friction) {
+      const ContactManifold& m = manifolds_[row.contact];
+      row.gamma = -ContactProducts(m, m.centre, m.tangent);
+      continue;
+    }
+    const ContactPoint& p = contactPoints_[row.contact];
+    const ContactManifold& m = manifolds_[p.manifold];
+    row.gamma = -ContactProducts(m, p.point, m.normal);
+    row.gamma -= RollingTerm(m, p);
+  }
+}
+
 // Solve: the multipliers of all rows, records and contacts in one system. Friction bounds and
 // kinetic friction depend on the normal forces, so the solve is repeated until they agree.
 void Mechanics::SolveAccelerations() {
@@ -996,6 +1010,7 @@ void Mechanics::SolveAccelerations() {
     return;
   }
   const StageTimer timer(contactTimes_.solve, timeStages_);
+  ContactAccelerationTerms();
   baseForce_ = force_;
   if (!SweepsApply(solveRows_)) {
     SolveContactRounds();

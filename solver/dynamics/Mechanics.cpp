@@ -704,9 +704,7 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
   if (rowsStand) {
     RefreshPlainPinTerms();
   } else {
-    contactTermsWanted_ = true;
     BuildRows(context);
-    contactTermsWanted_ = false;
   }
   SelectBuiltRows();
   SolveAccelerations();

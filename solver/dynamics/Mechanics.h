@@ -282,6 +282,9 @@ class Mechanics {
   // Row sets up to this size are solved with a dense factorisation, larger ones with the sparse
   // one (whose cost follows the joints). Both give the same multipliers to rounding.
   void SetDenseLimit(int rows) { denseLimit_ = rows; }
+  // Whether bounded solves of a few rows take their own path (on by default; off, they take the
+  // general one, which gives the same answers bit for bit).
+  void SetTinySolves(bool on) { tinySolves_ = on; }
 
  private:
   enum class Level : uint8_t { Position, Velocity, Acceleration };
@@ -424,6 +427,21 @@ class Mechanics {
   bool SolveByIslands(const std::vector<int>& rows, const Eigen::VectorXd& b,
                       const Eigen::VectorXd& lower, const Eigen::VectorXd& upper,
                       Eigen::VectorXd& x, std::vector<Bound>* start, Keeping keeping);
+  // Whether no multiplier at all is the bounded solve's answer (every row at a bound of zero
+  // that its right side presses it against, or with nothing on its right); if so x is zero and
+  // `start`, when given, where each row then stands.
+  bool SolvedByNothing(const Eigen::VectorXd& b, const Eigen::VectorXd& lower,
+                       const Eigen::VectorXd& upper, Eigen::VectorXd& x,
+                       std::vector<Bound>* start) const;
+  // SolveBounded's exact pivoting over a few rows (at most kTinyRows), island by island where
+  // SolveByIslands would split them, each island by SolveTinyIsland.
+  void SolveTiny(const std::vector<int>& rows, const Eigen::VectorXd& b,
+                 const Eigen::VectorXd& lower, const Eigen::VectorXd& upper, Eigen::VectorXd& x,
+                 std::vector<Bound>* start);
+  // SolveBoundedIsland's exact pivoting over an island of a few rows, in arrays on the stack:
+  // `state` is each row's start and receives where it ended.
+  void SolveTinyIsland(const int* rows, int n, const double* b, const double* lower,
+                       const double* upper, double* x, Bound* state);
   // The buffers of SolveByIslands: the island of each row, the rows grouped by island, and one
   // island's part of the problem.
   struct IslandScratch {
@@ -639,6 +657,8 @@ class Mechanics {
   std::vector<contact::Box> fixedBoxes_;  // per collider, its OutlineBox where it is fixed
   // The box of a body whose outline is one circle, placed at `centre`.
   static contact::Box CircleBox(const Eigen::Vector2d& centre, double r, int body);
+  // Sets gamma of the contact rows to solve, from the velocities where they were built.
+  void ContactAccelerationTerms();
   void SolveAccelerations();
   void SolveContactRounds();
   // Sweeps (ContactSweeps.cpp): projected Gauss-Seidel over the contact rows.
@@ -842,6 +862,7 @@ class Mechanics {
   std::vector<double> flat_;      // the Jacobian entries of the row set, row by row
   std::vector<double> weighted_;  // the same, each times the inverse mass of its coordinate
   int denseLimit_ = 40;
+  bool tinySolves_ = true;
   std::vector<std::unique_ptr<FactorPattern>> patterns_;
   FactorPattern* pattern_ = nullptr;  // the factorisation the next solve uses
   FactorPattern tiny_;                 // the factorisation of the last few-row set
@@ -1007,9 +1028,6 @@ class Mechanics {
   // Sweeps: whether they are used, each manifold's friction force of the last evaluation by
   // its key, and their buffers.
   bool sweptContacts_ = false;
-  // Whether the contact rows being built need their velocity-product terms: only the
-  // accelerations read them, and every evaluation builds its rows anew first.
-  bool contactTermsWanted_ = false;
   bool solveStartHeld_ = false, solvesFromNothing_ = false;
   std::vector<std::pair<ContactKey, double>> lastFrictionForces_;
   std::vector<SweepRow> sweepRows_;
