@@ -184,7 +184,7 @@ bool SparseLdl::FactoriseLaidOut(const double* values) {
 
 void SparseLdl::Solve(double* x) const {
   if (supernodal_) {
-    SolveSupernodes(x);
+    SolveSupernodes(&x, 1);
     return;
   }
   const int* begin = columnBegin_.data();
@@ -207,8 +207,8 @@ void SparseLdl::Solve(double* x) const {
 
 void SparseLdl::Solve(double* x, double* y) const {
   if (supernodal_) {
-    SolveSupernodes(x);
-    SolveSupernodes(y);
+    double* const xs[2] = {x, y};
+    SolveSupernodes(xs, 2);
     return;
   }
   const int* begin = columnBegin_.data();
@@ -317,7 +317,18 @@ bool SparseLdl::FactoriseSupernodes(const double* values) {
   return true;
 }
 
-void SparseLdl::SolveSupernodes(double* x) const {
+void SparseLdl::Solve(double* const* xs, int count) const {
+  if (supernodal_) {
+    SolveSupernodes(xs, count);
+    return;
+  }
+  for (int v = 0; v < count; ++v)
+    Solve(xs[v]);
+}
+
+// Each block's part of the solve is made for every right-hand side in turn while the block is
+// at hand, with the same arithmetic as for one alone.
+void SparseLdl::SolveSupernodes(double* const* xs, int count) const {
   const int supernodes = static_cast<int>(superStart_.size()) - 1;
   double* g = gathered_.data();
   double* dots = dots_.data();
@@ -326,66 +337,73 @@ void SparseLdl::SolveSupernodes(double* x) const {
     const int rows = superRows_[s + 1] - superRows_[s], below = rows - columns;
     const int* rowsOf = rowIndex_.data() + superRows_[s] + columns;
     const double* block = block_.data() + blockBegin_[s];
-    double* own = x + first;
-    for (int c = 0; c < columns; ++c) {
-      const double* column = block + static_cast<size_t>(c) * rows;
-      for (int r = c + 1; r < columns; ++r)
-        own[r] -= column[r] * own[c];
-    }
-    // The rows below, four columns to a pass over them.
-    std::fill(g, g + below, 0.0);
-    int c = 0;
-    for (; c + 4 <= columns; c += 4) {
-      const double* a0 = block + static_cast<size_t>(c) * rows + columns;
-      const double *a1 = a0 + rows, *a2 = a1 + rows, *a3 = a2 + rows;
-      const double x0 = own[c], x1 = own[c + 1], x2 = own[c + 2], x3 = own[c + 3];
+    for (int v = 0; v < count; ++v) {
+      double* x = xs[v];
+      double* own = x + first;
+      for (int c = 0; c < columns; ++c) {
+        const double* column = block + static_cast<size_t>(c) * rows;
+        for (int r = c + 1; r < columns; ++r)
+          own[r] -= column[r] * own[c];
+      }
+      // The rows below, four columns to a pass over them.
+      std::fill(g, g + below, 0.0);
+      int c = 0;
+      for (; c + 4 <= columns; c += 4) {
+        const double* a0 = block + static_cast<size_t>(c) * rows + columns;
+        const double *a1 = a0 + rows, *a2 = a1 + rows, *a3 = a2 + rows;
+        const double x0 = own[c], x1 = own[c + 1], x2 = own[c + 2], x3 = own[c + 3];
+        for (int r = 0; r < below; ++r)
+          g[r] += (a0[r] * x0 + a1[r] * x1) + (a2[r] * x2 + a3[r] * x3);
+      }
+      for (; c < columns; ++c) {
+        const double* a = block + static_cast<size_t>(c) * rows + columns;
+        const double xc = own[c];
+        for (int r = 0; r < below; ++r)
+          g[r] += a[r] * xc;
+      }
       for (int r = 0; r < below; ++r)
-        g[r] += (a0[r] * x0 + a1[r] * x1) + (a2[r] * x2 + a3[r] * x3);
+        x[rowsOf[r]] -= g[r];
     }
-    for (; c < columns; ++c) {
-      const double* a = block + static_cast<size_t>(c) * rows + columns;
-      const double xc = own[c];
-      for (int r = 0; r < below; ++r)
-        g[r] += a[r] * xc;
-    }
-    for (int r = 0; r < below; ++r)
-      x[rowsOf[r]] -= g[r];
   }
-  for (int j = 0; j < n_; ++j)
-    x[j] *= inverse_[j];
+  for (int v = 0; v < count; ++v)
+    for (int j = 0; j < n_; ++j)
+      xs[v][j] *= inverse_[j];
   for (int s = supernodes - 1; s >= 0; --s) {
     const int first = superStart_[s], columns = superStart_[s + 1] - first;
     const int rows = superRows_[s + 1] - superRows_[s], below = rows - columns;
     const int* rowsOf = rowIndex_.data() + superRows_[s] + columns;
     const double* block = block_.data() + blockBegin_[s];
-    double* own = x + first;
-    for (int r = 0; r < below; ++r)
-      g[r] = x[rowsOf[r]];
-    // What the rows below take from each column, four columns to a pass over them.
-    int c = 0;
-    for (; c + 4 <= columns; c += 4) {
-      const double* a0 = block + static_cast<size_t>(c) * rows + columns;
-      const double *a1 = a0 + rows, *a2 = a1 + rows, *a3 = a2 + rows;
-      double t0 = 0, t1 = 0, t2 = 0, t3 = 0;
-      for (int r = 0; r < below; ++r) {
-        t0 += a0[r] * g[r];
-        t1 += a1[r] * g[r];
-        t2 += a2[r] * g[r];
-        t3 += a3[r] * g[r];
+    for (int v = 0; v < count; ++v) {
+      double* x = xs[v];
+      double* own = x + first;
+      for (int r = 0; r < below; ++r)
+        g[r] = x[rowsOf[r]];
+      // What the rows below take from each column, four columns to a pass over them.
+      int c = 0;
+      for (; c + 4 <= columns; c += 4) {
+        const double* a0 = block + static_cast<size_t>(c) * rows + columns;
+        const double *a1 = a0 + rows, *a2 = a1 + rows, *a3 = a2 + rows;
+        double t0 = 0, t1 = 0, t2 = 0, t3 = 0;
+        for (int r = 0; r < below; ++r) {
+          t0 += a0[r] * g[r];
+          t1 += a1[r] * g[r];
+          t2 += a2[r] * g[r];
+          t3 += a3[r] * g[r];
+        }
+        dots[c] = t0;
+        dots[c + 1] = t1;
+        dots[c + 2] = t2;
+        dots[c + 3] = t3;
       }
-      dots[c] = t0;
-      dots[c + 1] = t1;
-      dots[c + 2] = t2;
-      dots[c + 3] = t3;
-    }
-    for (; c < columns; ++c)
-      dots[c] = Dot(block + static_cast<size_t>(c) * rows + columns, g, below);
-    for (int c = columns - 1; c >= 0; --c) {
-      const double* column = block + static_cast<size_t>(c) * rows;
-      double sum = dots[c];
-      for (int r = c + 1; r < columns; ++r)
-        sum += column[r] * own[r];
-      own[c] -= sum;
+      for (; c < columns; ++c)
+        dots[c] = Dot(block + static_cast<size_t>(c) * rows + columns, g, below);
+      for (int c = columns - 1; c >= 0; --c) {
+        const double* column = block + static_cast<size_t>(c) * rows;
+        double sum = dots[c];
+        for (int r = c + 1; r < columns; ++r)
+          sum += column[r] * own[r];
+        own[c] -= sum;
+      }
     }
   }
 }
