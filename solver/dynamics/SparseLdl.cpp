@@ -24,6 +24,12 @@ double Dot(const double* a, const double* b, int length) {
 
 }  // namespace
 
+// A block holds each of its columns from its diagonal down, one after the other: row r (r >= c)
+// of column c of a block of `rows` rows is at the place this gives plus r.
+size_t SparseLdl::Column(int c, int rows) {
+  return static_cast<size_t>(c) * rows - static_cast<size_t>(c) * (c + 1) / 2;
+}
+
 void SparseLdl::Analyse(const Eigen::SparseMatrix<double>& upper, Method method) {
   n_ = static_cast<int>(upper.cols());
   const int* ap = upper.outerIndexPtr();
@@ -116,7 +122,8 @@ void SparseLdl::AnalyseSupernodes(const Eigen::SparseMatrix<double>& upper,
     rowIndex_.insert(rowIndex_.end(), index_.begin() + columnBegin_[last],
                      index_.begin() + columnBegin_[last + 1]);
     superRows_[s + 1] = superRows_[s] + rows;
-    blockBegin_[s + 1] = blockBegin_[s] + rows * columns;
+    // Where a column after the last would begin.
+    blockBegin_[s + 1] = blockBegin_[s] + static_cast<int>(Column(columns, rows)) + columns;
     widest = std::max(widest, rows);
   }
   // Every entry of the matrix goes where its place in L is in its column's block.
@@ -128,7 +135,7 @@ void SparseLdl::AnalyseSupernodes(const Eigen::SparseMatrix<double>& upper,
       const int rows = superRows_[s + 1] - superRows_[s];
       const int* begin = rowIndex_.data() + superRows_[s];
       const int r = static_cast<int>(std::lower_bound(begin, begin + rows, k) - begin);
-      laidOutPlace_[p] = blockBegin_[s] + (i - first) * rows + r;
+      laidOutPlace_[p] = blockBegin_[s] + static_cast<int>(Column(i - first, rows)) + r;
     }
   laidOutCount_ = blockBegin_[supernodes];
   block_.assign(laidOutCount_, 0.0);
@@ -276,20 +283,22 @@ bool SparseLdl::FactoriseSupernodes(const double* values) {
         // Four of u's columns at a time: each pass over w then does four columns' work.
         int k = 0;
         for (; k + 4 <= uColumns; k += 4) {
-          const double* c0 = uBlock + static_cast<size_t>(k) * uRows + c;
-          const double *c1 = c0 + uRows, *c2 = c1 + uRows, *c3 = c2 + uRows;
+          const double* c0 = uBlock + Column(k, uRows) + c;
+          const double* c1 = uBlock + Column(k + 1, uRows) + c;
+          const double* c2 = uBlock + Column(k + 2, uRows) + c;
+          const double* c3 = uBlock + Column(k + 3, uRows) + c;
           const double t0 = c0[0] * d[uFirst + k], t1 = c1[0] * d[uFirst + k + 1];
           const double t2 = c2[0] * d[uFirst + k + 2], t3 = c3[0] * d[uFirst + k + 3];
           for (int i = 0; i < length; ++i)
             w[i] += (c0[i] * t0 + c1[i] * t1) + (c2[i] * t2 + c3[i] * t3);
         }
         for (; k < uColumns; ++k) {
-          const double* column = uBlock + static_cast<size_t>(k) * uRows + c;
+          const double* column = uBlock + Column(k, uRows) + c;
           const double t = column[0] * d[uFirst + k];
           for (int i = 0; i < length; ++i)
             w[i] += column[i] * t;
         }
-        double* target = block + static_cast<size_t>(uRowsOf[c] - first) * rows;
+        double* target = block + Column(uRowsOf[c] - first, rows);
         for (int i = 0; i < length; ++i)
           target[relative_[uRowsOf[c + i]]] -= w[i];
       }
@@ -298,9 +307,9 @@ bool SparseLdl::FactoriseSupernodes(const double* values) {
     }
     // The block itself, column by column.
     for (int c = 0; c < columns; ++c) {
-      double* column = block + static_cast<size_t>(c) * rows;
+      double* column = block + Column(c, rows);
       for (int k = 0; k < c; ++k) {
-        const double* before = block + static_cast<size_t>(k) * rows;
+        const double* before = block + Column(k, rows);
         const double t = before[c] * d[first + k];
         for (int r = c; r < rows; ++r)
           column[r] -= before[r] * t;
@@ -341,7 +350,7 @@ void SparseLdl::SolveSupernodes(double* const* xs, int count) const {
       double* x = xs[v];
       double* own = x + first;
       for (int c = 0; c < columns; ++c) {
-        const double* column = block + static_cast<size_t>(c) * rows;
+        const double* column = block + Column(c, rows);
         for (int r = c + 1; r < columns; ++r)
           own[r] -= column[r] * own[c];
       }
@@ -349,14 +358,16 @@ void SparseLdl::SolveSupernodes(double* const* xs, int count) const {
       std::fill(g, g + below, 0.0);
       int c = 0;
       for (; c + 4 <= columns; c += 4) {
-        const double* a0 = block + static_cast<size_t>(c) * rows + columns;
-        const double *a1 = a0 + rows, *a2 = a1 + rows, *a3 = a2 + rows;
+        const double* a0 = block + Column(c, rows) + columns;
+        const double* a1 = block + Column(c + 1, rows) + columns;
+        const double* a2 = block + Column(c + 2, rows) + columns;
+        const double* a3 = block + Column(c + 3, rows) + columns;
         const double x0 = own[c], x1 = own[c + 1], x2 = own[c + 2], x3 = own[c + 3];
         for (int r = 0; r < below; ++r)
           g[r] += (a0[r] * x0 + a1[r] * x1) + (a2[r] * x2 + a3[r] * x3);
       }
       for (; c < columns; ++c) {
-        const double* a = block + static_cast<size_t>(c) * rows + columns;
+        const double* a = block + Column(c, rows) + columns;
         const double xc = own[c];
         for (int r = 0; r < below; ++r)
           g[r] += a[r] * xc;
@@ -381,8 +392,10 @@ void SparseLdl::SolveSupernodes(double* const* xs, int count) const {
       // What the rows below take from each column, four columns to a pass over them.
       int c = 0;
       for (; c + 4 <= columns; c += 4) {
-        const double* a0 = block + static_cast<size_t>(c) * rows + columns;
-        const double *a1 = a0 + rows, *a2 = a1 + rows, *a3 = a2 + rows;
+        const double* a0 = block + Column(c, rows) + columns;
+        const double* a1 = block + Column(c + 1, rows) + columns;
+        const double* a2 = block + Column(c + 2, rows) + columns;
+        const double* a3 = block + Column(c + 3, rows) + columns;
         double t0 = 0, t1 = 0, t2 = 0, t3 = 0;
         for (int r = 0; r < below; ++r) {
           t0 += a0[r] * g[r];
@@ -396,9 +409,9 @@ void SparseLdl::SolveSupernodes(double* const* xs, int count) const {
         dots[c + 3] = t3;
       }
       for (; c < columns; ++c)
-        dots[c] = Dot(block + static_cast<size_t>(c) * rows + columns, g, below);
+        dots[c] = Dot(block + Column(c, rows) + columns, g, below);
       for (int c = columns - 1; c >= 0; --c) {
-        const double* column = block + static_cast<size_t>(c) * rows;
+        const double* column = block + Column(c, rows);
         double sum = dots[c];
         for (int r = c + 1; r < columns; ++r)
           sum += column[r] * own[r];

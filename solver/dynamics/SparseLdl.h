@@ -56,6 +56,8 @@ class SparseLdl {
   void AnalyseSupernodes(const Eigen::SparseMatrix<double>& upper, const std::vector<int>& parent);
   bool FactoriseSupernodes(const double* values);
   void SolveSupernodes(double* const* xs, int count) const;
+  // Where column c of a block of `rows` rows is, less c: its row r is there plus r.
+  static size_t Column(int c, int rows);
   // A factor with at least this many entries below its diagonal is made by supernodes.
   static constexpr int kSupernodalEntries = 200000;
   // Columns in one supernode at most, so that its dense work stays within a cache's reach.
@@ -66,7 +68,7 @@ class SparseLdl {
   // The supernodes: the columns of each (the first of every one, then n), the rows of its
   // block (its own columns, then those below them, ascending; where each begins in rowIndex_)
   // and where its block begins in block_. A block holds its rows by its columns, each column
-  // whole (the part above the diagonal unused).
+  // from its diagonal down (a solve reads the whole factor from memory, and reads no more).
   std::vector<int> superStart_, superOf_, superRows_, rowIndex_, blockBegin_;
   std::vector<double> block_;
   // Factorisation work: each supernode's next row still to update another, the supernodes

@@ -124,7 +124,7 @@ TEST(SparseLdl, SolvesAsADenseFactorisationDoesWithAndWithoutFill) {
     }
 }
 
-// Two right-hand sides solved side by side give exactly what each gives alone.
+// Right-hand sides solved side by side give exactly what each gives alone.
 TEST(SparseLdl, TwoSolvesAtOnceMatchEachAlone) {
   for (const SparseLdl::Method method : kMethods) {
     SCOPED_TRACE(MethodName(method));
@@ -140,6 +140,17 @@ TEST(SparseLdl, TwoSolvesAtOnceMatchEachAlone) {
     ldl.Solve(x.data(), y.data());
     EXPECT_EQ(x, xAlone);
     EXPECT_EQ(y, yAlone);
+    // Any number at once, each where it lies.
+    Eigen::VectorXd u = Eigen::VectorXd::LinSpaced(25, 2, -5), v = u.array().cos(), w = -u;
+    Eigen::VectorXd uAlone = u, vAlone = v, wAlone = w;
+    ldl.Solve(uAlone.data());
+    ldl.Solve(vAlone.data());
+    ldl.Solve(wAlone.data());
+    double* const many[3] = {w.data(), u.data(), v.data()};
+    ldl.Solve(many, 3);
+    EXPECT_EQ(u, uAlone);
+    EXPECT_EQ(v, vAlone);
+    EXPECT_EQ(w, wAlone);
   }
 }
 
