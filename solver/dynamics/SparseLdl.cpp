@@ -48,8 +48,11 @@ void SparseLdl::Analyse(const Eigen::SparseMatrix<double>& upper, Method method)
   columnBegin_.assign(n_ + 1, 0);
   for (int k = 0; k < n_; ++k)
     columnBegin_[k + 1] = columnBegin_[k] + count[k];
+  supernodal_ = method == Method::BySupernodes ||
+                (method == Method::BySize && columnBegin_[n_] >= kSupernodalEntries);
   index_.assign(columnBegin_[n_], 0);
-  value_.assign(columnBegin_[n_], 0.0);
+  // A factor made by supernodes needs only the rows of each column, not L row by row.
+  value_.assign(supernodal_ ? 0 : columnBegin_[n_], 0.0);
   d_.assign(n_, 0.0);
   inverse_.assign(n_, 0.0);
   work_.assign(n_, 0.0);
@@ -58,7 +61,7 @@ void SparseLdl::Analyse(const Eigen::SparseMatrix<double>& upper, Method method)
   std::fill(count.begin(), count.end(), 0);
   rowBegin_.assign(n_ + 1, 0);
   rows_.clear();
-  rows_.reserve(columnBegin_[n_]);
+  if (!supernodal_) rows_.reserve(columnBegin_[n_]);
   std::vector<int> pattern(n_), where(n_);
   laidOutPlace_.assign(ap[n_], 0);
   for (int k = 0; k < n_; ++k) {
@@ -75,6 +78,13 @@ void SparseLdl::Analyse(const Eigen::SparseMatrix<double>& upper, Method method)
       while (length > 0)
         pattern[--top] = pattern[--length];
     }
+    if (supernodal_) {
+      for (; top < n_; ++top) {
+        const int i = pattern[top];
+        index_[columnBegin_[i] + count[i]++] = k;
+      }
+      continue;
+    }
     for (; top < n_; ++top) {
       const int i = pattern[top];
       const int place = columnBegin_[i] + count[i]++;
@@ -89,8 +99,6 @@ void SparseLdl::Analyse(const Eigen::SparseMatrix<double>& upper, Method method)
       laidOutPlace_[p] = ai[p] == k ? columnBegin_[n_] + k : where[ai[p]];
   }
   laidOutCount_ = static_cast<int>(rows_.size()) + n_;
-  supernodal_ = method == Method::BySupernodes ||
-                (method == Method::BySize && columnBegin_[n_] >= kSupernodalEntries);
   if (supernodal_) AnalyseSupernodes(upper, parent);
   laidOut_.assign(LaidOutCount(), 0.0);
 }
@@ -279,9 +287,22 @@ bool SparseLdl::FactoriseSupernodes(const double* values) {
       // every row of u below it.
       for (int c = begin; c < end; ++c) {
         const int length = uRows - c;
-        std::fill(w, w + length, 0.0);
-        // Four of u's columns at a time: each pass over w then does four columns' work.
+        // Four of u's columns at a time: each pass over w then does four columns' work. The
+        // first pass sets w rather than adding to zeros.
         int k = 0;
+        if (uColumns >= 4) {
+          const double* c0 = uBlock + Column(0, uRows) + c;
+          const double* c1 = uBlock + Column(1, uRows) + c;
+          const double* c2 = uBlock + Column(2, uRows) + c;
+          const double* c3 = uBlock + Column(3, uRows) + c;
+          const double t0 = c0[0] * d[uFirst], t1 = c1[0] * d[uFirst + 1];
+          const double t2 = c2[0] * d[uFirst + 2], t3 = c3[0] * d[uFirst + 3];
+          for (int i = 0; i < length; ++i)
+            w[i] = (c0[i] * t0 + c1[i] * t1) + (c2[i] * t2 + c3[i] * t3);
+          k = 4;
+        } else {
+          std::fill(w, w + length, 0.0);
+        }
         for (; k + 4 <= uColumns; k += 4) {
           const double* c0 = uBlock + Column(k, uRows) + c;
           const double* c1 = uBlock + Column(k + 1, uRows) + c;
