@@ -655,6 +655,9 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
 void Mechanics::CopyPlan(const FactorPattern& from, FactorPattern& to) {
   if (pinAssembly_.pattern == &to) pinAssembly_.pattern = nullptr;
   if (&from != &to) to = from;
+  // The values start as a new pattern's do: zero where no product reaches.
+  to.matrix.setZero();
+  std::fill(to.laidOut.begin(), to.laidOut.end(), 0.0);
   to.regularised = false;
   to.factored.clear();
   to.entries.clear();

@@ -326,10 +326,22 @@ bool SparseLdl::FactoriseSupernodes(const double* values) {
       if (end < uRows) wait(u, end);
       u = next;
     }
-    // The block itself, column by column.
+    // The block itself, column by column; each takes the columns before it four to a pass over
+    // its rows, each row still losing their parts one after the other.
     for (int c = 0; c < columns; ++c) {
       double* column = block + Column(c, rows);
-      for (int k = 0; k < c; ++k) {
+      int k = 0;
+      for (; k + 4 <= c; k += 4) {
+        const double* b0 = block + Column(k, rows);
+        const double* b1 = block + Column(k + 1, rows);
+        const double* b2 = block + Column(k + 2, rows);
+        const double* b3 = block + Column(k + 3, rows);
+        const double t0 = b0[c] * d[first + k], t1 = b1[c] * d[first + k + 1];
+        const double t2 = b2[c] * d[first + k + 2], t3 = b3[c] * d[first + k + 3];
+        for (int r = c; r < rows; ++r)
+          column[r] = (((column[r] - b0[r] * t0) - b1[r] * t1) - b2[r] * t2) - b3[r] * t3;
+      }
+      for (; k < c; ++k) {
         const double* before = block + Column(k, rows);
         const double t = before[c] * d[first + k];
         for (int r = c; r < rows; ++r)
@@ -370,10 +382,28 @@ void SparseLdl::SolveSupernodes(double* const* xs, int count) const {
     for (int v = 0; v < count; ++v) {
       double* x = xs[v];
       double* own = x + first;
-      for (int c = 0; c < columns; ++c) {
-        const double* column = block + Column(c, rows);
-        for (int r = c + 1; r < columns; ++r)
-          own[r] -= column[r] * own[c];
+      // The block's own triangle, four columns to a pass over the rows below them; each row
+      // still takes the columns one after the other, as column by column.
+      int t = 0;
+      for (; t + 4 <= columns; t += 4) {
+        const double* a0 = block + Column(t, rows);
+        const double* a1 = block + Column(t + 1, rows);
+        const double* a2 = block + Column(t + 2, rows);
+        const double* a3 = block + Column(t + 3, rows);
+        own[t + 1] -= a0[t + 1] * own[t];
+        own[t + 2] -= a0[t + 2] * own[t];
+        own[t + 2] -= a1[t + 2] * own[t + 1];
+        own[t + 3] -= a0[t + 3] * own[t];
+        own[t + 3] -= a1[t + 3] * own[t + 1];
+        own[t + 3] -= a2[t + 3] * own[t + 2];
+        const double x0 = own[t], x1 = own[t + 1], x2 = own[t + 2], x3 = own[t + 3];
+        for (int r = t + 4; r < columns; ++r)
+          own[r] = (((own[r] - a0[r] * x0) - a1[r] * x1) - a2[r] * x2) - a3[r] * x3;
+      }
+      for (; t < columns; ++t) {
+        const double* column = block + Column(t, rows);
+        for (int r = t + 1; r < columns; ++r)
+          own[r] -= column[r] * own[t];
       }
       // The rows below, four columns to a pass over them.
       std::fill(g, g + below, 0.0);

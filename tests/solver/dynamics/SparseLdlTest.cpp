@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include <Eigen/Dense>
@@ -240,6 +241,46 @@ TEST(SparseLdl, ALargeFactorIsMadeBySupernodesAndAgreesWithRows) {
     const Eigen::SparseMatrix<double> full =
         Eigen::SparseMatrix<double>(upper.selfadjointView<Eigen::Upper>());
     EXPECT_LE((full * x - b).cwiseAbs().maxCoeff(), 1e-12);
+  }
+}
+
+// Wide supernodes (a full matrix makes blocks of the most columns a block holds, a band twenty
+// wide one of its last twenty) take their columns four at a time, in the factorisation
+// and in the solves: they agree with the row by row factor, solve the matrix, and a copy of the
+// analysis (one pattern lending its plan to another) factorises and solves to the same bits.
+TEST(SparseLdl, WideSupernodesAgreeWithRowsAndACopiedAnalysisWithTheOriginal) {
+  std::vector<std::pair<int, int>> wide;
+  const int n = 300;
+  for (int i = 0; i < n; ++i)
+    for (int j = i + 1; j < std::min(n, i + 21); ++j)
+      wide.emplace_back(i, j);
+  std::vector<std::pair<int, int>> full;
+  for (int i = 0; i < 150; ++i)
+    for (int j = i + 1; j < 150; ++j)
+      full.emplace_back(i, j);
+  for (const auto& [name, pattern, size] :
+       {std::tuple{"band", wide, n}, std::tuple{"full", full, 150}}) {
+    SCOPED_TRACE(name);
+    const Eigen::MatrixXd a = Random(size, pattern, 11);
+    const Eigen::SparseMatrix<double> upper = Upper(a, pattern);
+    SparseLdl bySupernodes, byRows;
+    bySupernodes.Analyse(upper, SparseLdl::Method::BySupernodes);
+    byRows.Analyse(upper, SparseLdl::Method::ByRows);
+    SparseLdl copied = bySupernodes;
+    ASSERT_TRUE(bySupernodes.Factorise(upper.valuePtr()));
+    ASSERT_TRUE(byRows.Factorise(upper.valuePtr()));
+    ASSERT_TRUE(copied.Factorise(upper.valuePtr()));
+    const Eigen::Map<const Eigen::VectorXd> d(bySupernodes.Pivots().data(), size);
+    const Eigen::Map<const Eigen::VectorXd> e(byRows.Pivots().data(), size);
+    EXPECT_LE((d - e).cwiseAbs().maxCoeff(), 1e-12 * e.cwiseAbs().maxCoeff());
+    const Eigen::VectorXd b = Eigen::VectorXd::LinSpaced(size, -2, 3).array().sin();
+    Eigen::VectorXd x = b, y = b, z = b;
+    bySupernodes.Solve(x.data());
+    byRows.Solve(y.data());
+    copied.Solve(z.data());
+    EXPECT_LE((x - y).cwiseAbs().maxCoeff(), 1e-12 * y.cwiseAbs().maxCoeff());
+    EXPECT_LE((a * x - b).cwiseAbs().maxCoeff(), 1e-12);
+    EXPECT_EQ(z, x);
   }
 }
 
