@@ -449,8 +449,21 @@ YB_WIDE_VECTORS void SparseLdl::SolveSupernodes(double* const* xs, int count) co
       double* own = x + first;
       for (int r = 0; r < below; ++r)
         g[r] = x[rowsOf[r]];
-      // What the rows below take from each column, four columns to a pass over them.
+      // What the rows below take from each column, eight or four columns to a pass over them,
+      // each column's sum its own, row after row: eight sums side by side wait less for each
+      // other's additions than four.
       int c = 0;
+      for (; c + 8 <= columns; c += 8) {
+        const double* a[8];
+        for (int k = 0; k < 8; ++k)
+          a[k] = block + Column(c + k, rows) + columns;
+        double t[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+        for (int r = 0; r < below; ++r)
+          for (int k = 0; k < 8; ++k)
+            t[k] += a[k][r] * g[r];
+        for (int k = 0; k < 8; ++k)
+          dots[c + k] = t[k];
+      }
       for (; c + 4 <= columns; c += 4) {
         const double* a0 = block + Column(c, rows) + columns;
         const double* a1 = block + Column(c + 1, rows) + columns;
