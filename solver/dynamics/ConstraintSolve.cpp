@@ -359,9 +359,15 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
       if (&k != keeper && k.pattern == candidate) return true;
     return false;
   };
+  // The same pattern kept by another solve: its plan (the ordering and the analysis, which cost
+  // many factorisations of a pile) is copied rather than made again.
+  const FactorPattern* planned = nullptr;
   for (auto& candidate : patterns_)
-    if (candidate->dense == dense && candidate->n == n && candidate->structure == structure_ &&
-        !keptByOther(candidate.get())) {
+    if (candidate->dense == dense && candidate->n == n && candidate->structure == structure_) {
+      if (keptByOther(candidate.get())) {
+        planned = candidate.get();
+        continue;
+      }
       pattern_ = candidate.get();
       break;
     }
@@ -382,7 +388,10 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
     } else {
       pattern_ = oldest;
     }
-    MakePattern(*pattern_, n, dense);
+    if (planned == nullptr)
+      MakePattern(*pattern_, n, dense);
+    else
+      CopyPlan(*planned, *pattern_);
   }
   FactorPattern& p = *pattern_;
   p.lastUse = factoriseCount_;
@@ -650,6 +659,22 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
   GroupProducts(p);
   p.laidOut.assign(p.ldl.LaidOutCount(), 0.0);
   p.permuted.resize(n);
+}
+
+// Makes `to` the plan `from` was made as, with nothing of its values: as MakePattern would.
+void Mechanics::CopyPlan(const FactorPattern& from, FactorPattern& to) {
+  if (pinAssembly_.pattern == &to) pinAssembly_.pattern = nullptr;
+  if (&from != &to) to = from;
+  // The values start as a new pattern's do: zero where no product reaches.
+  to.matrix.setZero();
+  std::fill(to.laidOut.begin(), to.laidOut.end(), 0.0);
+  to.regularised = false;
+  to.factored.clear();
+  to.entries.clear();
+  to.entriesHeldNone = false;
+  to.assembled.clear();
+  to.assembledFrom.clear();
+  to.keepsAssembled = false;
 }
 
 // Plans the assembly of the pattern just factorised for a set of plain pins' rows: each
@@ -1011,6 +1036,7 @@ bool Mechanics::PrepareKeptSolve(KeptFactorisation& k, const std::vector<int>& r
   const int p = static_cast<int>(k.newlyHeld.size()), q = static_cast<int>(k.freed.size());
   // Nothing changed since the factorisation: it solves the set as it stands.
   if (p + q == 0) return true;
+  SolveChangedRows(k, rows);
   k.columns.resize(n, q);
   k.byFreed.resize(n, q);
   k.byHeld.resize(n, p);
@@ -1072,6 +1098,63 @@ void Mechanics::KeepFactorisation(KeptFactorisation& k, const std::vector<int>& 
   k.unitRows.clear();
   k.unitSolves.clear();
   k.freedRows.clear();
+}
+
+// The solves for the rows held or freed since the factorisation was made that are not made yet,
+// made together: one pass over a large factor then serves them all, each solved as alone.
+void Mechanics::SolveChangedRows(KeptFactorisation& k, const std::vector<int>& rows) {
+  const int n = static_cast<int>(rows.size());
+  const size_t units = k.unitRows.size(), freed = k.freedRows.size();
+  for (const int row : k.newlyHeld) {
+    if (std::find(k.unitRows.begin(), k.unitRows.end(), row) != k.unitRows.end()) continue;
+    k.unitRows.push_back(row);
+    k.unitSolves.resize(k.unitRows.size());
+    k.unitSolves.back() = Eigen::VectorXd::Zero(n);
+    k.unitSolves.back()[row] = 1;
+  }
+  for (const int row : k.freed) {
+    if (std::find(k.freedRows.begin(), k.freedRows.end(), row) != k.freedRows.end()) continue;
+    const size_t at = k.freedRows.size();
+    k.freedRows.push_back(row);
+    k.freedColumns.resize(std::max(k.freedColumns.size(), at + 1));
+    k.freedSolves.resize(std::max(k.freedSolves.size(), at + 1));
+    k.unit = Eigen::VectorXd::Zero(n);
+    k.unit[row] = 1;
+    MulJWJt(rows, k.unit, k.freedColumns[at]);
+    k.freedSolves[at] = k.freedColumns[at];
+    for (int i = 0; i < n; ++i)
+      if (k.held[i]) k.freedSolves[at][i] = 0;
+  }
+  // The vectors no longer move: the batch may point into them.
+  k.batch.clear();
+  for (size_t j = units; j < k.unitRows.size(); ++j)
+    k.batch.push_back(&k.unitSolves[j]);
+  for (size_t j = freed; j < k.freedRows.size(); ++j)
+    k.batch.push_back(&k.freedSolves[j]);
+  if (k.batch.empty()) return;
+  FactorPattern& p = *pattern_;
+  if (p.dense) {
+    for (Eigen::VectorXd* x : k.batch)
+      CholeskySolve(p.factor, p.denseOrder, p.first, p.last, p.n, *x, *x, p.work);
+    return;
+  }
+  const int count = static_cast<int>(k.batch.size());
+  k.permuted.resize(static_cast<size_t>(count) * p.n);
+  k.batchWork.resize(count);
+  for (int v = 0; v < count; ++v) {
+    double* y = k.permuted.data() + static_cast<size_t>(v) * p.n;
+    const Eigen::VectorXd& x = *k.batch[v];
+    for (int i = 0; i < p.n; ++i)
+      y[p.order[i]] = x[i];
+    k.batchWork[v] = y;
+  }
+  p.ldl.Solve(k.batchWork.data(), count);
+  for (int v = 0; v < count; ++v) {
+    const double* y = k.batchWork[v];
+    Eigen::VectorXd& x = *k.batch[v];
+    for (int i = 0; i < p.n; ++i)
+      x[i] = y[p.order[i]];
+  }
 }
 
 // Where the kept factorisation's solve for the unit vector of a row is, made on first use.

@@ -477,6 +477,10 @@ class Mechanics {
     // the rows it holds left out.
     std::vector<int> unitRows, freedRows;
     std::vector<Eigen::VectorXd> unitSolves, freedColumns, freedSolves;
+    // The solves SolveChangedRows makes together, and their permuted work.
+    std::vector<Eigen::VectorXd*> batch;
+    std::vector<double*> batchWork;
+    std::vector<double> permuted;
   };
   // Of the accelerations, then of the velocities.
   std::array<KeptFactorisation, 2> kept_;
@@ -490,6 +494,7 @@ class Mechanics {
   bool KeptFits(const KeptFactorisation& k, const std::vector<int>& rows) const;
   int KeptUnitSolve(KeptFactorisation& k, int row);
   int KeptFreedSolve(KeptFactorisation& k, const std::vector<int>& rows, int row);
+  void SolveChangedRows(KeptFactorisation& k, const std::vector<int>& rows);
   bool SolveKeptRefined(KeptFactorisation& k, const std::vector<int>& rows,
                         const std::vector<char>& held, const Eigen::VectorXd& rhs,
                         Eigen::VectorXd& x);
@@ -835,6 +840,7 @@ class Mechanics {
     int64_t lastUse = 0;
   };
   void MakePattern(FactorPattern& pattern, int n, bool dense);
+  void CopyPlan(const FactorPattern& from, FactorPattern& to);
   static void GroupProducts(FactorPattern& pattern);
   static bool FactoriseValues(FactorPattern& pattern, double smallest);
   void Assemble(const FactorPattern& pattern, double* values) const;

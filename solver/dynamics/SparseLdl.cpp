@@ -2,6 +2,15 @@
 
 #include <algorithm>
 
+// The dense work of a large factor runs on the widest vectors the processor has, chosen when
+// the program starts. Wider vectors only do more of the same additions and products side by
+// side (none fused into one), so the answer is the same to the bit on every processor.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
+#define YB_WIDE_VECTORS __attribute__((target_clones("avx2", "default")))
+#else
+#define YB_WIDE_VECTORS
+#endif
+
 namespace yb::dynamics {
 
 namespace {
@@ -24,6 +33,12 @@ double Dot(const double* a, const double* b, int length) {
 
 }  // namespace
 
+// A block holds each of its columns from its diagonal down, one after the other: row r (r >= c)
+// of column c of a block of `rows` rows is at the place this gives plus r.
+size_t SparseLdl::Column(int c, int rows) {
+  return static_cast<size_t>(c) * rows - static_cast<size_t>(c) * (c + 1) / 2;
+}
+
 void SparseLdl::Analyse(const Eigen::SparseMatrix<double>& upper, Method method) {
   n_ = static_cast<int>(upper.cols());
   const int* ap = upper.outerIndexPtr();
@@ -42,8 +57,11 @@ void SparseLdl::Analyse(const Eigen::SparseMatrix<double>& upper, Method method)
   columnBegin_.assign(n_ + 1, 0);
   for (int k = 0; k < n_; ++k)
     columnBegin_[k + 1] = columnBegin_[k] + count[k];
+  supernodal_ = method == Method::BySupernodes ||
+                (method == Method::BySize && columnBegin_[n_] >= kSupernodalEntries);
   index_.assign(columnBegin_[n_], 0);
-  value_.assign(columnBegin_[n_], 0.0);
+  // A factor made by supernodes needs only the rows of each column, not L row by row.
+  value_.assign(supernodal_ ? 0 : columnBegin_[n_], 0.0);
   d_.assign(n_, 0.0);
   inverse_.assign(n_, 0.0);
   work_.assign(n_, 0.0);
@@ -52,7 +70,7 @@ void SparseLdl::Analyse(const Eigen::SparseMatrix<double>& upper, Method method)
   std::fill(count.begin(), count.end(), 0);
   rowBegin_.assign(n_ + 1, 0);
   rows_.clear();
-  rows_.reserve(columnBegin_[n_]);
+  if (!supernodal_) rows_.reserve(columnBegin_[n_]);
   std::vector<int> pattern(n_), where(n_);
   laidOutPlace_.assign(ap[n_], 0);
   for (int k = 0; k < n_; ++k) {
@@ -69,6 +87,13 @@ void SparseLdl::Analyse(const Eigen::SparseMatrix<double>& upper, Method method)
       while (length > 0)
         pattern[--top] = pattern[--length];
     }
+    if (supernodal_) {
+      for (; top < n_; ++top) {
+        const int i = pattern[top];
+        index_[columnBegin_[i] + count[i]++] = k;
+      }
+      continue;
+    }
     for (; top < n_; ++top) {
       const int i = pattern[top];
       const int place = columnBegin_[i] + count[i]++;
@@ -83,8 +108,6 @@ void SparseLdl::Analyse(const Eigen::SparseMatrix<double>& upper, Method method)
       laidOutPlace_[p] = ai[p] == k ? columnBegin_[n_] + k : where[ai[p]];
   }
   laidOutCount_ = static_cast<int>(rows_.size()) + n_;
-  supernodal_ = method == Method::BySupernodes ||
-                (method == Method::BySize && columnBegin_[n_] >= kSupernodalEntries);
   if (supernodal_) AnalyseSupernodes(upper, parent);
   laidOut_.assign(LaidOutCount(), 0.0);
 }
@@ -116,7 +139,8 @@ void SparseLdl::AnalyseSupernodes(const Eigen::SparseMatrix<double>& upper,
     rowIndex_.insert(rowIndex_.end(), index_.begin() + columnBegin_[last],
                      index_.begin() + columnBegin_[last + 1]);
     superRows_[s + 1] = superRows_[s] + rows;
-    blockBegin_[s + 1] = blockBegin_[s] + rows * columns;
+    // Where a column after the last would begin.
+    blockBegin_[s + 1] = blockBegin_[s] + static_cast<int>(Column(columns, rows)) + columns;
     widest = std::max(widest, rows);
   }
   // Every entry of the matrix goes where its place in L is in its column's block.
@@ -128,7 +152,7 @@ void SparseLdl::AnalyseSupernodes(const Eigen::SparseMatrix<double>& upper,
       const int rows = superRows_[s + 1] - superRows_[s];
       const int* begin = rowIndex_.data() + superRows_[s];
       const int r = static_cast<int>(std::lower_bound(begin, begin + rows, k) - begin);
-      laidOutPlace_[p] = blockBegin_[s] + (i - first) * rows + r;
+      laidOutPlace_[p] = blockBegin_[s] + static_cast<int>(Column(i - first, rows)) + r;
     }
   laidOutCount_ = blockBegin_[supernodes];
   block_.assign(laidOutCount_, 0.0);
@@ -184,7 +208,7 @@ bool SparseLdl::FactoriseLaidOut(const double* values) {
 
 void SparseLdl::Solve(double* x) const {
   if (supernodal_) {
-    SolveSupernodes(x);
+    SolveSupernodes(&x, 1);
     return;
   }
   const int* begin = columnBegin_.data();
@@ -207,8 +231,8 @@ void SparseLdl::Solve(double* x) const {
 
 void SparseLdl::Solve(double* x, double* y) const {
   if (supernodal_) {
-    SolveSupernodes(x);
-    SolveSupernodes(y);
+    double* const xs[2] = {x, y};
+    SolveSupernodes(xs, 2);
     return;
   }
   const int* begin = columnBegin_.data();
@@ -239,7 +263,7 @@ void SparseLdl::Solve(double* x, double* y) const {
 // Left-looking by supernodes: each block, once every block below it in the tree that has rows
 // in its columns has updated it, is factorised as a dense block. A block waits in the list of
 // the supernode its next row falls in, and moves on to the next one's when it has updated it.
-bool SparseLdl::FactoriseSupernodes(const double* values) {
+YB_WIDE_VECTORS bool SparseLdl::FactoriseSupernodes(const double* values) {
   std::copy(values, values + laidOutCount_, block_.begin());
   const int supernodes = static_cast<int>(superStart_.size()) - 1;
   std::fill(firstWaiting_.begin(), firstWaiting_.end(), -1);
@@ -272,35 +296,62 @@ bool SparseLdl::FactoriseSupernodes(const double* values) {
       // every row of u below it.
       for (int c = begin; c < end; ++c) {
         const int length = uRows - c;
-        std::fill(w, w + length, 0.0);
-        // Four of u's columns at a time: each pass over w then does four columns' work.
+        // Four of u's columns at a time: each pass over w then does four columns' work. The
+        // first pass sets w rather than adding to zeros.
         int k = 0;
+        if (uColumns >= 4) {
+          const double* c0 = uBlock + Column(0, uRows) + c;
+          const double* c1 = uBlock + Column(1, uRows) + c;
+          const double* c2 = uBlock + Column(2, uRows) + c;
+          const double* c3 = uBlock + Column(3, uRows) + c;
+          const double t0 = c0[0] * d[uFirst], t1 = c1[0] * d[uFirst + 1];
+          const double t2 = c2[0] * d[uFirst + 2], t3 = c3[0] * d[uFirst + 3];
+          for (int i = 0; i < length; ++i)
+            w[i] = (c0[i] * t0 + c1[i] * t1) + (c2[i] * t2 + c3[i] * t3);
+          k = 4;
+        } else {
+          std::fill(w, w + length, 0.0);
+        }
         for (; k + 4 <= uColumns; k += 4) {
-          const double* c0 = uBlock + static_cast<size_t>(k) * uRows + c;
-          const double *c1 = c0 + uRows, *c2 = c1 + uRows, *c3 = c2 + uRows;
+          const double* c0 = uBlock + Column(k, uRows) + c;
+          const double* c1 = uBlock + Column(k + 1, uRows) + c;
+          const double* c2 = uBlock + Column(k + 2, uRows) + c;
+          const double* c3 = uBlock + Column(k + 3, uRows) + c;
           const double t0 = c0[0] * d[uFirst + k], t1 = c1[0] * d[uFirst + k + 1];
           const double t2 = c2[0] * d[uFirst + k + 2], t3 = c3[0] * d[uFirst + k + 3];
           for (int i = 0; i < length; ++i)
             w[i] += (c0[i] * t0 + c1[i] * t1) + (c2[i] * t2 + c3[i] * t3);
         }
         for (; k < uColumns; ++k) {
-          const double* column = uBlock + static_cast<size_t>(k) * uRows + c;
+          const double* column = uBlock + Column(k, uRows) + c;
           const double t = column[0] * d[uFirst + k];
           for (int i = 0; i < length; ++i)
             w[i] += column[i] * t;
         }
-        double* target = block + static_cast<size_t>(uRowsOf[c] - first) * rows;
+        double* target = block + Column(uRowsOf[c] - first, rows);
         for (int i = 0; i < length; ++i)
           target[relative_[uRowsOf[c + i]]] -= w[i];
       }
       if (end < uRows) wait(u, end);
       u = next;
     }
-    // The block itself, column by column.
+    // The block itself, column by column; each takes the columns before it four to a pass over
+    // its rows, each row still losing their parts one after the other.
     for (int c = 0; c < columns; ++c) {
-      double* column = block + static_cast<size_t>(c) * rows;
-      for (int k = 0; k < c; ++k) {
-        const double* before = block + static_cast<size_t>(k) * rows;
+      double* column = block + Column(c, rows);
+      int k = 0;
+      for (; k + 4 <= c; k += 4) {
+        const double* b0 = block + Column(k, rows);
+        const double* b1 = block + Column(k + 1, rows);
+        const double* b2 = block + Column(k + 2, rows);
+        const double* b3 = block + Column(k + 3, rows);
+        const double t0 = b0[c] * d[first + k], t1 = b1[c] * d[first + k + 1];
+        const double t2 = b2[c] * d[first + k + 2], t3 = b3[c] * d[first + k + 3];
+        for (int r = c; r < rows; ++r)
+          column[r] = (((column[r] - b0[r] * t0) - b1[r] * t1) - b2[r] * t2) - b3[r] * t3;
+      }
+      for (; k < c; ++k) {
+        const double* before = block + Column(k, rows);
         const double t = before[c] * d[first + k];
         for (int r = c; r < rows; ++r)
           column[r] -= before[r] * t;
@@ -317,7 +368,18 @@ bool SparseLdl::FactoriseSupernodes(const double* values) {
   return true;
 }
 
-void SparseLdl::SolveSupernodes(double* x) const {
+void SparseLdl::Solve(double* const* xs, int count) const {
+  if (supernodal_) {
+    SolveSupernodes(xs, count);
+    return;
+  }
+  for (int v = 0; v < count; ++v)
+    Solve(xs[v]);
+}
+
+// Each block's part of the solve is made for every right-hand side in turn while the block is
+// at hand, with the same arithmetic as for one alone.
+YB_WIDE_VECTORS void SparseLdl::SolveSupernodes(double* const* xs, int count) const {
   const int supernodes = static_cast<int>(superStart_.size()) - 1;
   double* g = gathered_.data();
   double* dots = dots_.data();
@@ -326,66 +388,108 @@ void SparseLdl::SolveSupernodes(double* x) const {
     const int rows = superRows_[s + 1] - superRows_[s], below = rows - columns;
     const int* rowsOf = rowIndex_.data() + superRows_[s] + columns;
     const double* block = block_.data() + blockBegin_[s];
-    double* own = x + first;
-    for (int c = 0; c < columns; ++c) {
-      const double* column = block + static_cast<size_t>(c) * rows;
-      for (int r = c + 1; r < columns; ++r)
-        own[r] -= column[r] * own[c];
-    }
-    // The rows below, four columns to a pass over them.
-    std::fill(g, g + below, 0.0);
-    int c = 0;
-    for (; c + 4 <= columns; c += 4) {
-      const double* a0 = block + static_cast<size_t>(c) * rows + columns;
-      const double *a1 = a0 + rows, *a2 = a1 + rows, *a3 = a2 + rows;
-      const double x0 = own[c], x1 = own[c + 1], x2 = own[c + 2], x3 = own[c + 3];
+    for (int v = 0; v < count; ++v) {
+      double* x = xs[v];
+      double* own = x + first;
+      // The block's own triangle, four columns to a pass over the rows below them; each row
+      // still takes the columns one after the other, as column by column.
+      int t = 0;
+      for (; t + 4 <= columns; t += 4) {
+        const double* a0 = block + Column(t, rows);
+        const double* a1 = block + Column(t + 1, rows);
+        const double* a2 = block + Column(t + 2, rows);
+        const double* a3 = block + Column(t + 3, rows);
+        own[t + 1] -= a0[t + 1] * own[t];
+        own[t + 2] -= a0[t + 2] * own[t];
+        own[t + 2] -= a1[t + 2] * own[t + 1];
+        own[t + 3] -= a0[t + 3] * own[t];
+        own[t + 3] -= a1[t + 3] * own[t + 1];
+        own[t + 3] -= a2[t + 3] * own[t + 2];
+        const double x0 = own[t], x1 = own[t + 1], x2 = own[t + 2], x3 = own[t + 3];
+        for (int r = t + 4; r < columns; ++r)
+          own[r] = (((own[r] - a0[r] * x0) - a1[r] * x1) - a2[r] * x2) - a3[r] * x3;
+      }
+      for (; t < columns; ++t) {
+        const double* column = block + Column(t, rows);
+        for (int r = t + 1; r < columns; ++r)
+          own[r] -= column[r] * own[t];
+      }
+      // The rows below, four columns to a pass over them.
+      std::fill(g, g + below, 0.0);
+      int c = 0;
+      for (; c + 4 <= columns; c += 4) {
+        const double* a0 = block + Column(c, rows) + columns;
+        const double* a1 = block + Column(c + 1, rows) + columns;
+        const double* a2 = block + Column(c + 2, rows) + columns;
+        const double* a3 = block + Column(c + 3, rows) + columns;
+        const double x0 = own[c], x1 = own[c + 1], x2 = own[c + 2], x3 = own[c + 3];
+        for (int r = 0; r < below; ++r)
+          g[r] += (a0[r] * x0 + a1[r] * x1) + (a2[r] * x2 + a3[r] * x3);
+      }
+      for (; c < columns; ++c) {
+        const double* a = block + Column(c, rows) + columns;
+        const double xc = own[c];
+        for (int r = 0; r < below; ++r)
+          g[r] += a[r] * xc;
+      }
       for (int r = 0; r < below; ++r)
-        g[r] += (a0[r] * x0 + a1[r] * x1) + (a2[r] * x2 + a3[r] * x3);
+        x[rowsOf[r]] -= g[r];
     }
-    for (; c < columns; ++c) {
-      const double* a = block + static_cast<size_t>(c) * rows + columns;
-      const double xc = own[c];
-      for (int r = 0; r < below; ++r)
-        g[r] += a[r] * xc;
-    }
-    for (int r = 0; r < below; ++r)
-      x[rowsOf[r]] -= g[r];
   }
-  for (int j = 0; j < n_; ++j)
-    x[j] *= inverse_[j];
+  for (int v = 0; v < count; ++v)
+    for (int j = 0; j < n_; ++j)
+      xs[v][j] *= inverse_[j];
   for (int s = supernodes - 1; s >= 0; --s) {
     const int first = superStart_[s], columns = superStart_[s + 1] - first;
     const int rows = superRows_[s + 1] - superRows_[s], below = rows - columns;
     const int* rowsOf = rowIndex_.data() + superRows_[s] + columns;
     const double* block = block_.data() + blockBegin_[s];
-    double* own = x + first;
-    for (int r = 0; r < below; ++r)
-      g[r] = x[rowsOf[r]];
-    // What the rows below take from each column, four columns to a pass over them.
-    int c = 0;
-    for (; c + 4 <= columns; c += 4) {
-      const double* a0 = block + static_cast<size_t>(c) * rows + columns;
-      const double *a1 = a0 + rows, *a2 = a1 + rows, *a3 = a2 + rows;
-      double t0 = 0, t1 = 0, t2 = 0, t3 = 0;
-      for (int r = 0; r < below; ++r) {
-        t0 += a0[r] * g[r];
-        t1 += a1[r] * g[r];
-        t2 += a2[r] * g[r];
-        t3 += a3[r] * g[r];
+    for (int v = 0; v < count; ++v) {
+      double* x = xs[v];
+      double* own = x + first;
+      for (int r = 0; r < below; ++r)
+        g[r] = x[rowsOf[r]];
+      // What the rows below take from each column, eight or four columns to a pass over them,
+      // each column's sum its own, row after row: eight sums side by side wait less for each
+      // other's additions than four.
+      int c = 0;
+      for (; c + 8 <= columns; c += 8) {
+        const double* a[8];
+        for (int k = 0; k < 8; ++k)
+          a[k] = block + Column(c + k, rows) + columns;
+        double t[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+        for (int r = 0; r < below; ++r)
+          for (int k = 0; k < 8; ++k)
+            t[k] += a[k][r] * g[r];
+        for (int k = 0; k < 8; ++k)
+          dots[c + k] = t[k];
       }
-      dots[c] = t0;
-      dots[c + 1] = t1;
-      dots[c + 2] = t2;
-      dots[c + 3] = t3;
-    }
-    for (; c < columns; ++c)
-      dots[c] = Dot(block + static_cast<size_t>(c) * rows + columns, g, below);
-    for (int c = columns - 1; c >= 0; --c) {
-      const double* column = block + static_cast<size_t>(c) * rows;
-      double sum = dots[c];
-      for (int r = c + 1; r < columns; ++r)
-        sum += column[r] * own[r];
-      own[c] -= sum;
+      for (; c + 4 <= columns; c += 4) {
+        const double* a0 = block + Column(c, rows) + columns;
+        const double* a1 = block + Column(c + 1, rows) + columns;
+        const double* a2 = block + Column(c + 2, rows) + columns;
+        const double* a3 = block + Column(c + 3, rows) + columns;
+        double t0 = 0, t1 = 0, t2 = 0, t3 = 0;
+        for (int r = 0; r < below; ++r) {
+          t0 += a0[r] * g[r];
+          t1 += a1[r] * g[r];
+          t2 += a2[r] * g[r];
+          t3 += a3[r] * g[r];
+        }
+        dots[c] = t0;
+        dots[c + 1] = t1;
+        dots[c + 2] = t2;
+        dots[c + 3] = t3;
+      }
+      for (; c < columns; ++c)
+        dots[c] = Dot(block + Column(c, rows) + columns, g, below);
+      for (int c = columns - 1; c >= 0; --c) {
+        const double* column = block + Column(c, rows);
+        double sum = dots[c];
+        for (int r = c + 1; r < columns; ++r)
+          sum += column[r] * own[r];
+        own[c] -= sum;
+      }
     }
   }
 }

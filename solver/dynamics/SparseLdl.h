@@ -43,6 +43,10 @@ class SparseLdl {
   // Solves for two right-hand sides at once, in place: each solve is a chain of dependent steps,
   // and two chains side by side take little longer than one.
   void Solve(double* x, double* y) const;
+  // Solves for `count` right-hand sides in place, each as Solve(x) would: a large factor's
+  // solve is bound by reading the factor from memory, and this reads each of its blocks once
+  // for all of them.
+  void Solve(double* const* xs, int count) const;
 
  private:
   // One entry of a row of L: its column, and where it is stored.
@@ -51,7 +55,9 @@ class SparseLdl {
   };
   void AnalyseSupernodes(const Eigen::SparseMatrix<double>& upper, const std::vector<int>& parent);
   bool FactoriseSupernodes(const double* values);
-  void SolveSupernodes(double* x) const;
+  void SolveSupernodes(double* const* xs, int count) const;
+  // Where column c of a block of `rows` rows is, less c: its row r is there plus r.
+  static size_t Column(int c, int rows);
   // A factor with at least this many entries below its diagonal is made by supernodes.
   static constexpr int kSupernodalEntries = 200000;
   // Columns in one supernode at most, so that its dense work stays within a cache's reach.
@@ -62,7 +68,7 @@ class SparseLdl {
   // The supernodes: the columns of each (the first of every one, then n), the rows of its
   // block (its own columns, then those below them, ascending; where each begins in rowIndex_)
   // and where its block begins in block_. A block holds its rows by its columns, each column
-  // whole (the part above the diagonal unused).
+  // from its diagonal down (a solve reads the whole factor from memory, and reads no more).
   std::vector<int> superStart_, superOf_, superRows_, rowIndex_, blockBegin_;
   std::vector<double> block_;
   // Factorisation work: each supernode's next row still to update another, the supernodes

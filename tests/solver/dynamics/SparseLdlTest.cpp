@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include <Eigen/Dense>
@@ -124,7 +125,7 @@ TEST(SparseLdl, SolvesAsADenseFactorisationDoesWithAndWithoutFill) {
     }
 }
 
-// Two right-hand sides solved side by side give exactly what each gives alone.
+// Right-hand sides solved side by side give exactly what each gives alone.
 TEST(SparseLdl, TwoSolvesAtOnceMatchEachAlone) {
   for (const SparseLdl::Method method : kMethods) {
     SCOPED_TRACE(MethodName(method));
@@ -140,6 +141,17 @@ TEST(SparseLdl, TwoSolvesAtOnceMatchEachAlone) {
     ldl.Solve(x.data(), y.data());
     EXPECT_EQ(x, xAlone);
     EXPECT_EQ(y, yAlone);
+    // Any number at once, each where it lies.
+    Eigen::VectorXd u = Eigen::VectorXd::LinSpaced(25, 2, -5), v = u.array().cos(), w = -u;
+    Eigen::VectorXd uAlone = u, vAlone = v, wAlone = w;
+    ldl.Solve(uAlone.data());
+    ldl.Solve(vAlone.data());
+    ldl.Solve(wAlone.data());
+    double* const many[3] = {w.data(), u.data(), v.data()};
+    ldl.Solve(many, 3);
+    EXPECT_EQ(u, uAlone);
+    EXPECT_EQ(v, vAlone);
+    EXPECT_EQ(w, wAlone);
   }
 }
 
@@ -229,6 +241,46 @@ TEST(SparseLdl, ALargeFactorIsMadeBySupernodesAndAgreesWithRows) {
     const Eigen::SparseMatrix<double> full =
         Eigen::SparseMatrix<double>(upper.selfadjointView<Eigen::Upper>());
     EXPECT_LE((full * x - b).cwiseAbs().maxCoeff(), 1e-12);
+  }
+}
+
+// Wide supernodes (a full matrix makes blocks of the most columns a block holds, a band twenty
+// wide one of its last twenty) take their columns four at a time, in the factorisation
+// and in the solves: they agree with the row by row factor, solve the matrix, and a copy of the
+// analysis (one pattern lending its plan to another) factorises and solves to the same bits.
+TEST(SparseLdl, WideSupernodesAgreeWithRowsAndACopiedAnalysisWithTheOriginal) {
+  std::vector<std::pair<int, int>> wide;
+  const int n = 300;
+  for (int i = 0; i < n; ++i)
+    for (int j = i + 1; j < std::min(n, i + 21); ++j)
+      wide.emplace_back(i, j);
+  std::vector<std::pair<int, int>> full;
+  for (int i = 0; i < 150; ++i)
+    for (int j = i + 1; j < 150; ++j)
+      full.emplace_back(i, j);
+  for (const auto& [name, pattern, size] :
+       {std::tuple{"band", wide, n}, std::tuple{"full", full, 150}}) {
+    SCOPED_TRACE(name);
+    const Eigen::MatrixXd a = Random(size, pattern, 11);
+    const Eigen::SparseMatrix<double> upper = Upper(a, pattern);
+    SparseLdl bySupernodes, byRows;
+    bySupernodes.Analyse(upper, SparseLdl::Method::BySupernodes);
+    byRows.Analyse(upper, SparseLdl::Method::ByRows);
+    SparseLdl copied = bySupernodes;
+    ASSERT_TRUE(bySupernodes.Factorise(upper.valuePtr()));
+    ASSERT_TRUE(byRows.Factorise(upper.valuePtr()));
+    ASSERT_TRUE(copied.Factorise(upper.valuePtr()));
+    const Eigen::Map<const Eigen::VectorXd> d(bySupernodes.Pivots().data(), size);
+    const Eigen::Map<const Eigen::VectorXd> e(byRows.Pivots().data(), size);
+    EXPECT_LE((d - e).cwiseAbs().maxCoeff(), 1e-12 * e.cwiseAbs().maxCoeff());
+    const Eigen::VectorXd b = Eigen::VectorXd::LinSpaced(size, -2, 3).array().sin();
+    Eigen::VectorXd x = b, y = b, z = b;
+    bySupernodes.Solve(x.data());
+    byRows.Solve(y.data());
+    copied.Solve(z.data());
+    EXPECT_LE((x - y).cwiseAbs().maxCoeff(), 1e-12 * y.cwiseAbs().maxCoeff());
+    EXPECT_LE((a * x - b).cwiseAbs().maxCoeff(), 1e-12);
+    EXPECT_EQ(z, x);
   }
 }
 
