@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include <Eigen/OrderingMethods>
 #include <Eigen/SparseCholesky>
@@ -371,7 +372,8 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
       pattern_ = candidate.get();
       break;
     }
-  if (pattern_ == nullptr) {
+  const bool fresh = pattern_ == nullptr;
+  if (fresh) {
     // Dense and sparse patterns are kept apart: the many small row sets of impacts come and go
     // and must not push out the large one of the accelerations, whose ordering costs most.
     constexpr int kKeptPatterns = 4;
@@ -400,6 +402,10 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
   // The entries the factorisation was made of give its matrix again: an evaluation where the
   // last projection left the bodies, whose velocities alone have changed, needs no assembly.
   if (held == nullptr && p.entriesHeldNone && p.entries == flat_) return;
+  // A dense pattern's products are grouped by place when it is assembled a second time, or
+  // with rows held: many small piles are factorised once (a short run, a fast step's pile) and
+  // their first assembly takes the products as they were made.
+  if (!p.grouped && (held != nullptr || !fresh)) GroupProducts(p);
   // Products are grouped by their place, so each sum stays in a register; places that no
   // product reaches keep the zero they were given when the pattern was made.
   double* values = dense ? p.matrix.data() : p.laidOut.data();
@@ -414,7 +420,10 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
       values[p.groupSlot[group]] = p.assembled[group];
     changed = HoldAndCompare(p, values, held);
   } else {
-    Assemble(p, values);
+    if (p.grouped)
+      Assemble(p, values);
+    else
+      AssembleUngrouped(p, values);
     if (p.keepsAssembled) {
       p.assembled.resize(groups);
       for (size_t group = 0; group < groups; ++group)
@@ -465,6 +474,24 @@ void Mechanics::Assemble(const FactorPattern& p, double* values) const {
     values[slots[k]] += weighted[pairs[k].first] * flat[pairs[k].second];
 }
 
+// Adds the products into their places in the order they were made, which is each place's own
+// order, so that the sums are those of the grouped assembly to the bit: the first product of a
+// place sets it, as there.
+void Mechanics::AssembleUngrouped(const FactorPattern& p, double* values) const {
+  std::vector<char> reached(static_cast<size_t>(p.n) * p.n, 0);
+  const double* weighted = weighted_.data();
+  const double* flat = flat_.data();
+  for (const auto& product : p.products) {
+    const double value = weighted[product.a] * flat[product.b];
+    if (reached[product.slot]) {
+      values[product.slot] += value;
+    } else {
+      reached[product.slot] = 1;
+      values[product.slot] = value;
+    }
+  }
+}
+
 // Sets the places of held rows to those of the identity, and keeps the values the
 // factorisation is made of as they are compared with the last ones; true when they changed.
 bool Mechanics::HoldAndCompare(FactorPattern& p, double* values, const std::vector<char>* held) {
@@ -499,55 +526,56 @@ bool Mechanics::FactoriseValues(FactorPattern& p, double smallest) {
 }
 
 // Groups the products by their place, keeping their order within a place, and lists the
-// places. Both orders are counting sorts (places and ranks are small integers): a general sort
-// of a pile's products cost more than its factorisation, and a short run of a small pile plans
-// its pattern again as the rows settle.
+// places. A product's rank within its place is how many of that place came before it, counted
+// as they come; places and ranks are small integers, so nothing is sorted: a general sort of a
+// pile's products cost more than its factorisation, and a short run of a small pile plans its
+// pattern again as the rows settle.
 void Mechanics::GroupProducts(FactorPattern& p) {
   const size_t count = p.products.size();
   int places = 0;
   for (const auto& product : p.products)
     places = std::max(places, product.slot + 1);
-  std::vector<int> start(static_cast<size_t>(places) + 1, 0);
-  for (const auto& product : p.products)
-    ++start[product.slot + 1];
-  for (int k = 0; k < places; ++k)
-    start[k + 1] += start[k];
-  std::vector<FactorPattern::Product> bySlot(count);
-  for (const auto& product : p.products)
-    bySlot[start[product.slot]++] = product;
-  p.products.swap(bySlot);
+  std::vector<int> seen(static_cast<size_t>(places), 0);
+  std::vector<int> rank(count);
+  for (size_t k = 0; k < count; ++k)
+    rank[k] = seen[p.products[k].slot]++;
+  // The places in their order, and where each one's products start among them all.
+  std::vector<int> start(static_cast<size_t>(places));
   p.groupSlot.clear();
   p.groupRows.clear();
-  // Each product's rank among those of its place. The products are added in the order of
-  // their ranks: every place's first product, then every place's second... so that additions
-  // that follow each other go to different places and need not wait for each other, while each
-  // place still adds its products in their own order.
-  std::vector<int> rank(count, 0);
-  int ranks = count > 0 ? 1 : 0;
-  for (size_t k = 0; k < count; ++k) {
-    if (k == 0 || p.products[k].slot != p.products[k - 1].slot) {
-      p.groupSlot.push_back(p.products[k].slot);
-      p.groupRows.emplace_back(p.products[k].rowA, p.products[k].rowB);
-    } else {
-      rank[k] = rank[k - 1] + 1;
-      ranks = std::max(ranks, rank[k] + 1);
-    }
+  int listed = 0;
+  for (int slot = 0; slot < places; ++slot) {
+    start[slot] = listed;
+    listed += seen[slot];
+    if (seen[slot] > 0) p.groupSlot.push_back(slot);
   }
-  std::vector<int> byRank(static_cast<size_t>(ranks) + 1, 0);
+  std::vector<int> bySlot(count);  // the products of each place in their own order
   for (size_t k = 0; k < count; ++k)
-    ++byRank[rank[k] + 1];
-  for (int r = 0; r < ranks; ++r)
-    byRank[r + 1] += byRank[r];
-  std::vector<int> order(count);
-  for (size_t k = 0; k < count; ++k)
-    order[byRank[rank[k]]++] = static_cast<int>(k);
+    bySlot[start[p.products[k].slot] + rank[k]] = static_cast<int>(k);
+  p.groupRows.resize(p.groupSlot.size());
+  for (size_t group = 0; group < p.groupSlot.size(); ++group) {
+    const auto& product = p.products[bySlot[start[p.groupSlot[group]]]];
+    p.groupRows[group] = {product.rowA, product.rowB};
+  }
+  // The products are added in the order of their ranks: every place's first product, then
+  // every place's second... so that additions that follow each other go to different places
+  // and need not wait for each other, while each place still adds its products in their own
+  // order. The places still to add to shrink as their products run out.
   p.pairs.resize(count);
   p.productSlot.resize(count);
-  for (size_t k = 0; k < count; ++k) {
-    const auto& product = p.products[order[k]];
-    p.pairs[k] = {product.a, product.b};
-    p.productSlot[k] = product.slot;
+  std::vector<int> open(p.groupSlot);
+  size_t next = 0;
+  for (int r = 0; !open.empty(); ++r) {
+    size_t kept = 0;
+    for (const int slot : open) {
+      const auto& product = p.products[bySlot[start[slot] + r]];
+      p.pairs[next] = {product.a, product.b};
+      p.productSlot[next++] = slot;
+      if (seen[slot] > r + 1) open[kept++] = slot;
+    }
+    open.resize(kept);
   }
+  p.grouped = true;
 }
 
 // The plan of a pattern: every product's place in the matrix values and, for the sparse
@@ -561,7 +589,12 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
   p.entries.clear();
   p.assembledFrom.clear();
   p.keepsAssembled = false;
+  p.grouped = false;
   p.products.clear();
+  p.groupSlot.clear();
+  p.groupRows.clear();
+  p.pairs.clear();
+  p.productSlot.clear();
   // The entries by coordinate (coordinate, row, index into the row set's entries): sorted, so
   // that the plan costs what the row set holds, not what the world holds.
   struct Entry {
@@ -573,10 +606,31 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
   std::vector<Entry> byDof;
   byDof.reserve(structure_.size());
   int flat = 0;
+  int lowest = std::numeric_limits<int>::max(), highest = -1;
   for (int r = 0; r < n; ++r)
-    for (int k = 0; k < structure_[r]; ++k, ++flat)
-      byDof.push_back({structure_[n + flat], r, flat});
-  std::sort(byDof.begin(), byDof.end());
+    for (int k = 0; k < structure_[r]; ++k, ++flat) {
+      const int dof = structure_[n + flat];
+      byDof.push_back({dof, r, flat});
+      lowest = std::min(lowest, dof);
+      highest = std::max(highest, dof);
+    }
+  // The entries come in the order of their index: counted out by coordinate they keep it, as
+  // the sort would. Counting pays where the coordinates the row set reaches lie close together
+  // (a pile's rows); a few rows far apart in a large world are sorted.
+  const int span = flat > 0 ? highest - lowest + 1 : 0;
+  if (flat > 0 && span <= 2 * flat + 64) {
+    std::vector<int> at(static_cast<size_t>(span) + 1, 0);
+    for (const Entry& e : byDof)
+      ++at[e.dof - lowest + 1];
+    for (int d = 0; d < span; ++d)
+      at[d + 1] += at[d];
+    std::vector<Entry> counted(byDof.size());
+    for (const Entry& e : byDof)
+      counted[at[e.dof - lowest]++] = e;
+    byDof.swap(counted);
+  } else {
+    std::sort(byDof.begin(), byDof.end());
+  }
   std::vector<std::pair<int, int>> places;  // (row, column) of each product, row >= column
   // As many products as each coordinate's entries make pairs: room for them all at once.
   size_t count = 0;
@@ -586,32 +640,31 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
     count += (end - begin) * (end - begin + 1) / 2;
   }
   p.products.reserve(count);
-  places.reserve(count);
+  // A dense pattern's places follow from the rows: only a sparse one needs them listed.
+  if (!dense) places.reserve(count);
   for (size_t begin = 0, end = 0; begin < byDof.size(); begin = end) {
     while (end < byDof.size() && byDof[end].dof == byDof[begin].dof)
       ++end;
     for (size_t i = begin; i < end; ++i)
       for (size_t j = begin; j < end; ++j)
         if (byDof[i].row >= byDof[j].row) {
-          p.products.push_back({byDof[i].flat, byDof[j].flat, byDof[i].dof, 0, byDof[i].row,
+          p.products.push_back({byDof[i].flat, byDof[j].flat, byDof[i].dof,
+                                dense ? byDof[j].row * n + byDof[i].row : 0, byDof[i].row,
                                 byDof[j].row});
-          places.emplace_back(byDof[i].row, byDof[j].row);
+          if (!dense) places.emplace_back(byDof[i].row, byDof[j].row);
         }
   }
   p.diagonal.resize(n);
   if (dense) {
     p.matrix.setZero(n, n);
-    for (size_t i = 0; i < places.size(); ++i)
-      p.products[i].slot = places[i].second * n + places[i].first;
     for (int r = 0; r < n; ++r)
       p.diagonal[r] = r * n + r;
     std::vector<char> meets(static_cast<size_t>(n) * n, 0);
-    for (const auto& [ra, rb] : places)
-      meets[static_cast<size_t>(rb) * n + ra] = 1;
+    for (const auto& product : p.products)
+      meets[product.slot] = 1;
     PlanEnvelope(
         n, [&](int r, int c) { return meets[static_cast<size_t>(c) * n + r] != 0; }, p.denseOrder,
         p.first, p.last);
-    GroupProducts(p);
     return;
   }
   std::vector<Eigen::Triplet<double>> triplets;

@@ -808,7 +808,7 @@ class Mechanics {
       int rowA = 0, rowB = 0;  // the rows of those entries
     };
     std::vector<int> structure;     // every row's entry count, then every entry's coordinate
-    std::vector<Product> products;  // by place
+    std::vector<Product> products;  // as the entries make them
     std::vector<std::pair<int, int>> pairs;  // the entries a and b of each product, by place
     std::vector<int> productSlot;            // where each product is added
     std::vector<int> groupSlot;              // per place: where it is
@@ -836,6 +836,7 @@ class Mechanics {
     // The matrix before any row is held, per place, and the entries it was assembled from.
     std::vector<double> assembled, assembledFrom;
     bool keepsAssembled = false;  // once a bounded solve has held rows of the pattern
+    bool grouped = false;         // the products are grouped by place (a dense one's wait)
     Eigen::VectorXd permuted;      // the right-hand side in the factor's order, solved in place
     int64_t lastUse = 0;
   };
@@ -844,6 +845,7 @@ class Mechanics {
   static void GroupProducts(FactorPattern& pattern);
   static bool FactoriseValues(FactorPattern& pattern, double smallest);
   void Assemble(const FactorPattern& pattern, double* values) const;
+  void AssembleUngrouped(const FactorPattern& pattern, double* values) const;
   static bool HoldAndCompare(FactorPattern& pattern, double* values, const std::vector<char>* held);
   // The assembly of the last large set of plain pins' rows, planned straight from entries_ (the
   // place in it of both entries of every product, in the order Assemble adds them): while the
