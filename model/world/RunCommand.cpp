@@ -6,6 +6,7 @@
 #include "core/Failure.h"
 #include "core/TickCount.h"
 #include "model/command/CommandHandler.h"
+#include "model/world/RunBridge.h"
 #include "model/world/WorldDoc.h"
 #include "platform/win32/Message.h"
 
@@ -186,6 +187,12 @@ bool TCommand::RunSlice(int32_t ticks) {
       try {
         world_->RunToFrame(next, RunProgressCallback);
       } catch (const QVException& failure) {
+        // The user chose not to go on past a warning: the run ends there, with nothing to
+        // report.
+        if (failure.error() == kErrRunRefused) {
+          done_ = 1;
+          break;
+        }
         if (!Recover(failure.error())) throw;
         continue;
       }
