@@ -187,12 +187,9 @@ bool TCommand::RunSlice(int32_t ticks) {
       try {
         world_->RunToFrame(next, RunProgressCallback);
       } catch (const QVException& failure) {
-        // The user chose not to go on past a warning: the run ends there, with nothing to
-        // report.
-        if (failure.error() == kErrRunRefused) {
-          done_ = 1;
-          break;
-        }
+        // The user chose not to go on past a warning: the run ends there with the silent
+        // failure, which shows no alert and still tells a script that the run did not happen.
+        if (failure.error() == kErrRunRefused) ThrowFailure(kErrNone, 0);
         if (!Recover(failure.error())) throw;
         continue;
       }

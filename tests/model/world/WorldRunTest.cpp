@@ -174,8 +174,8 @@ TEST_F(WorldRunTest, RunCommandAnsweredNoAtAWarningEndsWithoutAnAlert) {
   host.answer = false;
   std::unique_ptr<TCommand> command = world->MakeRunCommand(kCmdRun, 1);
   ASSERT_NE(command, nullptr);
-  // Declining to go on is the user's choice, not a failure to report.
-  EXPECT_EQ(ErrorOf([&] { command->Perform(); }), 1);
+  // Declining to go on is the user's choice: the run ends with the failure that shows nothing.
+  EXPECT_EQ(ErrorOf([&] { command->Perform(); }), kErrNone);
   EXPECT_EQ(host.warnings, std::vector<int16_t>{-27896});
   EXPECT_TRUE(command->IsDone());
   EXPECT_EQ(world->GetRunState(), kRunIdle);
