@@ -6,6 +6,7 @@
 #include "core/Failure.h"
 #include "core/TickCount.h"
 #include "model/command/CommandHandler.h"
+#include "model/world/RunBridge.h"
 #include "model/world/WorldDoc.h"
 #include "platform/win32/Message.h"
 
@@ -186,6 +187,9 @@ bool TCommand::RunSlice(int32_t ticks) {
       try {
         world_->RunToFrame(next, RunProgressCallback);
       } catch (const QVException& failure) {
+        // The user chose not to go on past a warning: the run ends there with the silent
+        // failure, which shows no alert and still tells a script that the run did not happen.
+        if (failure.error() == kErrRunRefused) ThrowFailure(kErrNone, 0);
         if (!Recover(failure.error())) throw;
         continue;
       }

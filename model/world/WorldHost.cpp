@@ -13,6 +13,8 @@ namespace {
 // The error tables of a solver warning: its text and what the user can do about it.
 constexpr int16_t kWarningTextTable = 0x83;
 constexpr int16_t kWarningAdviceTable = 0x81;
+// What a solver warning asks.
+constexpr char kGoOnQuestion[] = "Go on with the run anyway?";
 
 // The application's open documents; the application names them once it keeps them.
 TList* gOpenDocuments = nullptr;
@@ -46,7 +48,8 @@ bool TWorldHost::ReportSolverWarning(TWorldDoc& world, int16_t error, const int3
   const Str255 second = DescribeObject(world, status[2]);
   if (!objects.IsEmpty() && !second.IsEmpty()) objects.AppendCString(", ");
   objects.Append(second);
-  SetAlertTexts(text, advice, objects, Str255());
+  // Yes and No answer this: Yes runs on past the warning, No ends the run where it stands.
+  SetAlertTexts(text, advice, objects, Str255(kGoOnQuestion));
   return AskYesNo(kAlertWithMessage);
 }
 

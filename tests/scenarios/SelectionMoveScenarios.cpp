@@ -219,6 +219,30 @@ TEST_F(SelectionMoves, ADraggedBoxLandsOnTheGridOnlyWhileTheWorldKeepsToIt) {
   EXPECT_NEAR(moved.y, OpenedBox().y - byY / Opened().scale, step) << kept.Description();
 }
 
+// A run leaves its frames recorded; back at the start, the box dragged elsewhere is the start of
+// the next run: a step forward shows it near where it was put, not on the frames of before.
+TEST_F(SelectionMoves, ABoxDraggedAtTheStartAfterARunIsWhereTheNextRunStarts) {
+  ASSERT_NO_FATAL_FAILURE(OpenTheBox("drag-after-run.yb"));
+  ASSERT_TRUE(Choose(kGridOption));  // drags go where the pointer takes them
+  for (int step = 0; step < 3; ++step)
+    ASSERT_TRUE(Choose({"World", "Step Forward"}));
+  ASSERT_TRUE(Choose({"World", "Back to Start"}));
+  ASSERT_EQ(OutlineOf("TRectangle"), box_) << "Back to Start shows the box elsewhere";
+  constexpr int byX = -40, byY = 40;
+  Me().SlowDrag(BoxGripX(), BoxGripY(), BoxGripX() + byX, BoxGripY() + byY);
+  ASSERT_TRUE(Me().Idle());
+
+  ASSERT_TRUE(Choose({"World", "Step Forward"}));
+  const Box first = OutlineOf("TRectangle");
+  ASSERT_FALSE(first.Empty()) << "the box is not shown at frame 1";
+  const auto away = [&first](int x, int y) {
+    return std::abs(first.x - x) + std::abs(first.y - y);
+  };
+  EXPECT_LT(away(box_.x + byX, box_.y + byY), away(box_.x, box_.y))
+      << "frame 1 shows the box at (" << first.x << ", " << first.y << "), put at ("
+      << box_.x + byX << ", " << box_.y + byY << ") from (" << box_.x << ", " << box_.y << ")";
+}
+
 // The selected box's lower right handle dragged out makes it wider and taller by the drag while
 // its upper left corner stays; Undo gives it its old size and place back.
 TEST_F(SelectionMoves, ACornerHandleResizesTheBoxAndUndoGivesItsSizeBack) {

@@ -14,6 +14,7 @@
 #include "model/command/CommandCore.h"
 #include "model/handler/TargetHandler.h"
 #include "model/world/WorldDoc.h"
+#include "model/world/WorldEditCheck.h"
 #include "ui/views/ViewServices.h"
 #include "views/world/HotPointSnapper.h"
 #include "views/world/MainWorldView.h"
@@ -308,7 +309,18 @@ std::vector<TLink*> TWorldTrackerContext::MovedWith(const TLink* object) {
 
 void TWorldTrackerContext::DragEnded(TLink*) { RedrawChanges(); }
 
-void TWorldTrackerContext::ChangeEnded() { RedrawChanges(); }
+void TWorldTrackerContext::ChangeEnded() {
+  RedrawChanges();
+  // Moving or reshaping what the solver takes changes the world's start: frames recorded from
+  // the old start (a run, or a run declined at its first step) and the solver's copy of the
+  // world are stale, or the next run would start from where the objects stood before. A world
+  // that shows a run keeps it (the edit went to the frame shown), as it does for other edits.
+  if (ShowsARun(world_)) return;
+  const std::vector<TLink*> selection = world_.Selection();
+  if (std::any_of(selection.begin(), selection.end(),
+                  [this](const TLink* object) { return SolverTakes(world_, object); }))
+    world_.WorldChanged();
+}
 
 void TWorldTrackerContext::RedrawChanges() {
   // Shapes stand in the view's background while the world is edited: where a changed object

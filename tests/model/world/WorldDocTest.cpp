@@ -1,5 +1,6 @@
 #include <cstring>
 #include <numbers>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -134,6 +135,10 @@ TEST_F(WorldDocTest, ASolverWarningAboutTwoObjectsNamesBoth) {
   const int32_t status[3] = {0, 2, 3};
   EXPECT_TRUE(host.ReportSolverWarning(*world, 1, status));
   EXPECT_STREQ(AlertText(2).AsCString(), "arm, rod");
+  // The alert's Yes and No answer a question it puts: whether the run goes on.
+  const std::string question = AlertText(3).AsCString();
+  EXPECT_NE(question.find("run"), std::string::npos) << question;
+  EXPECT_TRUE(question.ends_with('?')) << question;
 }
 
 TEST_F(WorldDocTest, RemovingAnObjectLeavesEveryListAndGroup) {

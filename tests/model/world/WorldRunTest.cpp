@@ -169,6 +169,25 @@ TEST_F(WorldRunTest, SolverFailuresAreMappedOrAsked) {
   EXPECT_EQ(ErrorOf([&] { world->RunToFrame(2, nullptr); }), -25002);
 }
 
+TEST_F(WorldRunTest, RunCommandAnsweredNoAtAWarningEndsWithoutAnAlert) {
+  engine->results = {0, -27896};
+  host.answer = false;
+  std::unique_ptr<TCommand> command = world->MakeRunCommand(kCmdRun, 1);
+  ASSERT_NE(command, nullptr);
+  // Declining to go on is the user's choice: the run ends with the failure that shows nothing.
+  EXPECT_EQ(ErrorOf([&] { command->Perform(); }), kErrNone);
+  EXPECT_EQ(host.warnings, std::vector<int16_t>{-27896});
+  EXPECT_TRUE(command->IsDone());
+  EXPECT_EQ(world->GetRunState(), kRunIdle);
+  EXPECT_EQ(store->frames, 1);
+  command.reset();
+  // Answered yes, the same warning lets the run go on.
+  engine->results = {-27896};
+  host.answer = true;
+  Perform(kCmdStepForward);
+  EXPECT_EQ(store->frames, 2);
+}
+
 TEST_F(WorldRunTest, LinkedDocumentFailureOfAListenerIsShownAndTheRunGoesOn) {
   TTestListener& listener = Add<TTestListener>(6);
   listener.listenerFailure = -1716;
