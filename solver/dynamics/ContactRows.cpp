@@ -1424,6 +1424,7 @@ void Mechanics::SettleSlowImpacts(Eigen::VectorXd& state) {
       const int dof = entries_[i].first;
       velocity[dof] += invMass_[dof] * entries_[i].second * impulse[k];
       velocity_[dof] = velocity[dof];
+      standing_ = false;
     }
   }
   // The impulses reported, the friction shared among a manifold's points as the normal one is.
