@@ -106,7 +106,8 @@ bool Polygons(const WorldPolygon& a, const WorldPolygon& b, double margin, Manif
   double scale = 0;
   for (const Vector2d& v : a.v)
     scale = std::max(scale, v.cwiseAbs().maxCoeff());
-  const bool flip = sb > sa + 1e-9 * std::max(1.0, scale);
+  const double tie = 1e-9 * std::max(1.0, scale);
+  const bool flip = sb > sa + tie;
   const WorldPolygon& ref = flip ? b : a;
   const WorldPolygon& inc = flip ? a : b;
   const size_t face = flip ? faceB : faceA;
@@ -122,7 +123,16 @@ bool Polygons(const WorldPolygon& a, const WorldPolygon& b, double margin, Manif
     }
   }
   Vector2d clip[2] = {inc.v[edge], inc.v[(edge + 1) % inc.v.size()]};
-  int ids[2] = {static_cast<int>(edge), static_cast<int>((edge + 1) % inc.v.size())};
+  // Each point is named by the corner that makes it: an incident corner on the reference face,
+  // or, where the incident edge is clipped, the reference face's own corner. Two nearly parallel
+  // faces (a box resting across the edge of the one below) make the same two points whichever
+  // of them is the reference, and a turn far below anything seen may change that choice between
+  // one search and the next: named by their corners, the points keep their names through it.
+  // An incident corner that the clipping moves by no more than rounding (equal boxes stacked
+  // flush) keeps its own name.
+  const int incSide = flip ? 0 : 1 << 20, refSide = flip ? 1 << 20 : 0;
+  int ids[2] = {incSide | static_cast<int>(edge),
+                incSide | static_cast<int>((edge + 1) % inc.v.size())};
   // The radii of curvature at each point: an incident corner on the reference face, or where
   // clipped, the reference face's corner on the incident edge.
   double incRadius[2] = {inc.piece->RadiusAt(edge, 0), inc.piece->RadiusAt(edge, 1)};
@@ -130,7 +140,7 @@ bool Polygons(const WorldPolygon& a, const WorldPolygon& b, double margin, Manif
   const Vector2d r1 = ref.v[face], r2 = ref.v[(face + 1) % ref.v.size()];
   const Vector2d tangent = (r2 - r1).normalized();
   // Clip the incident edge to the side lines of the reference face.
-  auto clipTo = [&](const Vector2d& side, double offset, double end) {
+  auto clipTo = [&](const Vector2d& side, double offset, double end, size_t corner) {
     const double d0 = side.dot(clip[0]) - offset, d1 = side.dot(clip[1]) - offset;
     if (d0 > 0 && d1 > 0) return false;
     if (d0 > 0 || d1 > 0) {
@@ -139,17 +149,20 @@ bool Polygons(const WorldPolygon& a, const WorldPolygon& b, double margin, Manif
       clip[outside] = clip[0] + t * (clip[1] - clip[0]);
       incRadius[outside] = inc.piece->RadiusAt(edge, t);
       refRadius[outside] = ref.piece->RadiusAt(face, end);
+      if (std::max(d0, d1) > tie) ids[outside] = refSide | static_cast<int>(corner);
     }
     return true;
   };
-  if (!clipTo(-tangent, -tangent.dot(r1), 0) || !clipTo(tangent, tangent.dot(r2), 1)) return false;
+  if (!clipTo(-tangent, -tangent.dot(r1), 0, face) ||
+      !clipTo(tangent, tangent.dot(r2), 1, (face + 1) % ref.v.size()))
+    return false;
   out.normal = flip ? Vector2d(-normal) : normal;
   out.count = 0;
   for (int k = 0; k < 2; ++k) {
     const double separation = normal.dot(clip[k] - r1);
     if (separation > margin) continue;
     const Vector2d mid = clip[k] - normal * (separation / 2);
-    const int feature = (flip ? 1 << 20 : 0) | static_cast<int>(face) << 10 | ids[k];
+    const int feature = ids[k];
     out.points[out.count++] = {mid, separation, feature, flip ? incRadius[k] : refRadius[k],
                                flip ? refRadius[k] : incRadius[k]};
   }
