@@ -469,7 +469,9 @@ void Mechanics::FindContacts() {
   {
     const StageTimer timer(contactTimes_.findPairs, timeStages_);
     // Each outline's own box, so that a long wall or floor meets only what is near it.
-    boxes_.clear();
+    // Each box is written where it stays: a whole box copied in just after its body was
+    // written stalls on the store of that body.
+    boxes_.resize(colliders_.size());
     searched_.resize(colliders_.size());
     for (size_t k = 0; k < colliders_.size(); ++k) {
       const int i = colliders_[k];
@@ -477,7 +479,7 @@ void Mechanics::FindContacts() {
       const ColliderOutline& outline = colliderOutlines_[k];
       c.radius = outline.radius;
       c.reach = reach[k];
-      contact::Box box;
+      contact::Box& box = boxes_[k];
       if (outline.radius >= 0) {
         c.centre = contact::PlacedPiece{nullptr, Vector2d(q_[3 * i], q_[3 * i + 1]),
                                         bodyKin_[i].cos, bodyKin_[i].sin}
@@ -491,7 +493,6 @@ void Mechanics::FindContacts() {
       box.minY -= grow;
       box.maxX += grow;
       box.maxY += grow;
-      boxes_.push_back(box);
     }
     KeepPairsNear(boxes_);
   }
@@ -1999,8 +2000,8 @@ double Mechanics::ContactStepLimit(double h, double shortest) {
     const double speed = bodyKin_[i].dof >= 0 ? OutlineSpeed(i, h) : 0.0;
     motions_[k] = MotionOver(i, h);
     stepSpeeds_.push_back(speed);
-    stepOutlines_.push_back(OutlineBox(i));
-    contact::Box box = stepOutlines_.back();
+    contact::Box box = OutlineBox(i);
+    stepOutlines_.push_back(box);
     const double grow = margin_ / 2 + 2 * speed * h;
     box.minX -= grow;
     box.minY -= grow;
