@@ -1039,7 +1039,8 @@ void Mechanics::SolveAccelerations() {
 // The exact solve: rounds of the bounded solve, until the friction bounds agree with the normal
 // forces they come from.
 void Mechanics::SolveContactRounds() {
-  std::vector<char> kinetic(manifolds_.size(), 0);
+  std::vector<char>& kinetic = roundKinetic_;
+  kinetic.assign(manifolds_.size(), 0);
   // The rounds start from the normal forces of the solve before, where the same points were
   // there: a resting stack then needs one round. A new manifold's first round lets friction hold
   // whatever it must, which is the answer wherever it sticks within its bound; the rounds after
@@ -1074,7 +1075,8 @@ void Mechanics::SolveContactRounds() {
   StartFromLastBounds();
   forceMixing_.Reset();
   // The disagreement of each round so far.
-  std::vector<double> disagreements;
+  std::vector<double>& disagreements = roundDisagreements_;
+  disagreements.clear();
   for (int round = 0; round < 30 && !settled; ++round) {
     force_ = baseForce_;
     ApplyKineticFriction();

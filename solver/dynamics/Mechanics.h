@@ -1016,6 +1016,10 @@ class Mechanics {
   // out of it and go into the next.
   ForceMixing forceMixing_;
   Eigen::VectorXd roundIn_, roundOut_, roundNext_;
+  // The kinetic flags and the disagreement of each round of the friction solve: kept from solve
+  // to solve, since a small world solves at every evaluation.
+  std::vector<char> roundKinetic_;
+  std::vector<double> roundDisagreements_;
   ContactStageTimes contactTimes_;
   bool timeStages_ = false;
   // Sleeping: the islands, whether any body may sleep, the inverse masses of the free
