@@ -1814,9 +1814,9 @@ void Mechanics::ImpactQueue::Refresh(const Mechanics& mechanics, int manifold) {
     if (isStruck[k]) update(k);
 }
 
-// Two event values: the nearest approach of points not in contact (a collision when it closes),
-// and the slowest slip of sliding manifolds along their direction (they stop when it closes;
-// those a fast step stopped already are left out).
+// Three event values: the nearest approach of points not in contact (a collision when it closes),
+// the slowest slip of sliding manifolds along their direction (they stop when it closes; those a
+// fast step stopped already are left out), and the stick value (see StickEventIndex).
 void Mechanics::ContactEventValues(std::vector<double>& values) const {
   double gap = margin_;
   leftOutSlowReturn_ = false;
