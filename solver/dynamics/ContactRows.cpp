@@ -1852,11 +1852,8 @@ void Mechanics::ContactEventValues(std::vector<double>& values) const {
     // A point that was leaving its contact and is closing again has left and come back within
     // the step (a ball's last small bounces): that return is a collision like any other, which
     // would otherwise end the step deep in the floor and bounce from there.
-    // In an accurate run one still opening out of the overlap it was left with is no return:
-    // every search for a real collision would end at its first trial on it. A fast run's
-    // searches land in a band of overlap and keep ending where they did.
-    if ((flags[k] & kPointLeaving) != 0 && p.separation < 0 && !ClosingAgain(p) &&
-        (sweptContacts_ || Returning(p)))
+    // One still opening out of the overlap it was left with is no return.
+    if ((flags[k] & kPointLeaving) != 0 && p.separation < 0 && !ClosingAgain(p) && Returning(p))
       leftOutSlowReturn_ = true;
     if (flags[k] != 0 && ((flags[k] & kPointLeaving) == 0 || !ClosingAgain(p))) continue;
     const bool deeper = held.Contains(p.key) && !exact.Contains(p.key);
