@@ -1002,11 +1002,6 @@ void Mechanics::ContactAccelerationTerms() {
 // Solve: the multipliers of all rows, records and contacts in one system. Friction bounds and
 // kinetic friction depend on the normal forces, so the solve is repeated until they agree.
 void Mechanics::SolveAccelerations() {
-  stickMargin_ = 1.0;
-  if (!solveStartHeld_) {
-    startStickMargin_ = 1.0;
-    kineticAtStart_.clear();
-  }
   if (manifolds_.empty()) {
     ComputeB();
     SolveBounded(solveRows_, solveB_, solveLower_, solveUpper_, solveX_);
@@ -1130,7 +1125,6 @@ void Mechanics::SolveContactRounds() {
     for (ContactManifold& m : manifolds_)
       if (m.touching && m.slide != 0) m.friction = 0;
   }
-  RecordStickMargin(kinetic);
   // Where the rows ended is where the next pivoting starts, held or not: a pile's stage
   // evaluations then repeat none of the pivots the one before made.
   RememberBounds();
@@ -1143,37 +1137,6 @@ void Mechanics::SolveContactRounds() {
     if (settled && p.force > 0) lastPointForces_.emplace_back(p.key, p.force);
   contact::SortKept(lastPointForces_);
   lastFrictionForces_.clear();
-}
-
-// The stick value of the solve just made: per sticking manifold that presses, the share of its
-// static bound its friction leaves unused, less the share the rounds switch at; one that went
-// over to its kinetic bound counts by how far that bound lies below the static one, so that the
-// value closes there even where the two are equal.
-void Mechanics::RecordStickMargin(const std::vector<char>& kinetic) {
-  const bool starts = !solveStartHeld_;
-  double margin = 1.0;
-  for (size_t k = 0; k < manifolds_.size(); ++k) {
-    const ContactManifold& m = manifolds_[k];
-    if (!m.touching || m.slide != 0 || m.frictionRow < 0 || !rows_[m.frictionRow].candidate ||
-        !(m.staticFriction > 0))
-      continue;
-    double normal = 0;
-    for (int j = m.first; j < m.first + m.count; ++j)
-      normal += contactPoints_[j].force;
-    if (!(normal > 0)) continue;
-    if (kinetic[k] && starts) kineticAtStart_.push_back(m.key);
-    if (kinetic[k] && (starts || std::binary_search(kineticAtStart_.begin(),
-                                                    kineticAtStart_.end(), m.key)))
-      continue;
-    const double share =
-        kinetic[k] ? -std::max(1 - m.kineticFriction / m.staticFriction, 0.0)
-                   : 1 - kFrictionSettled - std::abs(rows_[m.frictionRow].lambda) /
-                                                (m.staticFriction * normal);
-    margin = std::min(margin, share);
-  }
-  if (starts) std::sort(kineticAtStart_.begin(), kineticAtStart_.end());
-  stickMargin_ = margin;
-  if (starts) startStickMargin_ = margin;
 }
 
 // The normal forces the next friction round starts from: the mixing of the rounds so far, in
@@ -1833,9 +1796,9 @@ void Mechanics::ImpactQueue::Refresh(const Mechanics& mechanics, int manifold) {
     if (isStruck[k]) update(k);
 }
 
-// Three event values: the nearest approach of points not in contact (a collision when it closes),
-// the slowest slip of sliding manifolds along their direction (they stop when it closes; those a
-// fast step stopped already are left out), and the stick value (see StickEventIndex).
+// Two event values: the nearest approach of points not in contact (a collision when it closes),
+// and the slowest slip of sliding manifolds along their direction (they stop when it closes;
+// those a fast step stopped already are left out).
 void Mechanics::ContactEventValues(std::vector<double>& values) const {
   double gap = margin_;
   leftOutSlowReturn_ = false;
@@ -1852,8 +1815,7 @@ void Mechanics::ContactEventValues(std::vector<double>& values) const {
     // A point that was leaving its contact and is closing again has left and come back within
     // the step (a ball's last small bounces): that return is a collision like any other, which
     // would otherwise end the step deep in the floor and bounce from there.
-    // One still opening out of the overlap it was left with is no return.
-    if ((flags[k] & kPointLeaving) != 0 && p.separation < 0 && !ClosingAgain(p) && Returning(p))
+    if ((flags[k] & kPointLeaving) != 0 && p.separation < 0 && !ClosingAgain(p))
       leftOutSlowReturn_ = true;
     if (flags[k] != 0 && ((flags[k] & kPointLeaving) == 0 || !ClosingAgain(p))) continue;
     const bool deeper = held.Contains(p.key) && !exact.Contains(p.key);
@@ -1865,8 +1827,6 @@ void Mechanics::ContactEventValues(std::vector<double>& values) const {
       slip = std::min(slip, m.slide * ManifoldSlip(m));
   values.push_back(gap);
   values.push_back(slip);
-  // A fast run's friction is swept, not switched: it has no such jump to locate.
-  values.push_back(sweptContacts_ ? 1.0 : stickMargin_);
 }
 
 // Only a return fast enough to bounce counts: a slower one the impact at the step's end stops
@@ -1875,11 +1835,6 @@ bool Mechanics::ClosingAgain(const ContactPoint& p) const {
   const ContactManifold& m = manifolds_[p.manifold];
   const double rate = m.normal.dot(VelocityAt(m.b, p.point) - VelocityAt(m.a, p.point));
   return rate < -std::max(kContactSpeed, RestSpeed());
-}
-
-bool Mechanics::Returning(const ContactPoint& p) const {
-  const ContactManifold& m = manifolds_[p.manifold];
-  return m.normal.dot(VelocityAt(m.b, p.point) - VelocityAt(m.a, p.point)) < 0;
 }
 
 bool Mechanics::HeldInProjection(const Row& row) const {

@@ -264,19 +264,6 @@ class Mechanics {
     const int collision = CollisionEventIndex();
     return collision == kNone ? kNone : collision + 1;
   }
-  // The index of the nearest approach of sticking manifolds to their static friction bound,
-  // relative to it (it closes when one starts to slip), or kNone. An accurate run's friction
-  // drops from its static to its kinetic bound there, a jump in the accelerations that no step
-  // across it can follow. Manifolds that already went over to their kinetic bound in the
-  // evaluation that started the step are left out: their switch is behind it.
-  int StickEventIndex() const {
-    const int collision = CollisionEventIndex();
-    return collision == kNone ? kNone : collision + 2;
-  }
-  // That value as the evaluation that started the step found it (positive by the rule above).
-  double StartStickMargin() const { return startStickMargin_; }
-  // And as the last evaluation found it.
-  double StickMargin() const { return sweptContacts_ ? 1.0 : stickMargin_; }
   // How deep two outlines may overlap where a collision of a fast run is located: the overlap
   // error, and never more than a small part of the thinnest outline. Locating to this instead
   // of to the contact gap saves most of the trial steps of a crowded world.
@@ -616,8 +603,6 @@ class Mechanics {
   double StepApproach(const Row& row) const;
   void RememberHeldApproaches();
   bool SlipStoppedInStep(const ContactManifold& m) const;
-  // Whether a point closes at all.
-  bool Returning(const ContactPoint& p) const;
   bool MayHoldAhead(const ContactManifold& m) const;
   // How far apart a contact point of two bodies may be and still have a row.
   double RowedGap(const std::vector<double>* reach, int a, int b) const;
@@ -1005,11 +990,6 @@ class Mechanics {
   std::vector<Impact> impacts_;
   mutable bool collisionsRead_ = true;
   mutable bool leftOutSlowReturn_ = false;  // see LeftOutSlowReturn
-  // The stick value of the last evaluation and of the last that started a step, and the
-  // manifolds that one found at their kinetic bound without sliding yet (sorted keys).
-  double stickMargin_ = 1.0, startStickMargin_ = 1.0;
-  std::vector<ContactKey> kineticAtStart_;
-  void RecordStickMargin(const std::vector<char>& kinetic);
   ImpactQueue impactQueue_;
   std::vector<Touch> touches_;          // of the last evaluation of the accelerations
   std::vector<double> manifoldNormal_, manifoldChange_;  // buffers of StoreContactForces

@@ -116,11 +116,6 @@ void Simulation::Step(double h, Eigen::VectorXd& result, double& error) {
     k1ReadCollisions_ = true;
   }
   k1Ready_ = true;
-  // The stick value counts from the manifolds the step's first evaluation found sticking: the
-  // value the state was accepted with still counts those that switched in the step before.
-  const int stick = mechanics_.StickEventIndex();
-  if (stick != kNone && stick < static_cast<int>(conditionValues_.size()))
-    conditionValues_[stick] = mechanics_.StartStickMargin();
   if (settings_.integrator == IntegratorKind::Euler) {
     // Semi-implicit: the new velocity, made to satisfy the constraints where the bodies are,
     // moves the positions. Keeping the velocity-product part of the accelerations out of the
@@ -222,16 +217,6 @@ bool Simulation::AtRest(double h) const {
   return true;
 }
 
-// Whether the first event the step of length h (its end state `result`) crosses is a sticking
-// manifold starting to slip; `values` receive the event values at its end when it may be.
-bool Simulation::SlipStarts(double h, const Eigen::VectorXd& result, std::vector<double>& values) {
-  const int stick = mechanics_.StickEventIndex();
-  if (stick == kNone || !(mechanics_.StickMargin() <= 0)) return false;
-  ConditionValues(time_ + h, result, values);
-  double fraction;
-  return FirstCrossing(conditionValues_, values, fraction) == stick;
-}
-
 // Where a located crossing may end instead of at the crossing itself: a band of the event value,
 // empty where only the crossing will do.
 // A collision need not be located closer than the contacts are then held: any step that ends with
@@ -263,7 +248,7 @@ std::pair<double, double> Simulation::LandingBand(int index) const {
 // start. `result` and `values` come in as the whole step and its condition values, and leave as
 // the step located.
 double Simulation::LocateCrossing(int index, double h, Eigen::VectorXd& result,
-                                  std::vector<double>& values, double* stepError) {
+                                  std::vector<double>& values) {
   ++statistics_.located;
   // The trials' evaluations meet what the step's end met: none is left out.
   struct Locating {
@@ -310,7 +295,6 @@ double Simulation::LocateCrossing(int index, double h, Eigen::VectorXd& result,
     // stops the slow return as it would at the end of any step.
     if (collision && !crossed(v + shift) && mechanics_.LeftOutSlowReturn()) {
       result.swap(y);
-      if (stepError != nullptr) *stepError = error;
       return trial;
     }
   }
@@ -319,12 +303,10 @@ double Simulation::LocateCrossing(int index, double h, Eigen::VectorXd& result,
   if (taken == h) return hi;
   if (taken == hi) {
     result.swap(y);
-    if (stepError != nullptr) *stepError = error;
     return hi;
   }
   Step(hi, result, error);
   ConditionValues(time_ + hi, result, values);
-  if (stepError != nullptr) *stepError = error;
   return hi;
 }
 
@@ -521,19 +503,6 @@ bool Simulation::AdvanceTo(double target) {
       afterCrossing_ = std::clamp(fits / crossedStep_, 0.1, 1.0);
       crossedStep_ = 0;
     }
-    // A step across the instant a sticking manifold starts to slip fails for the jump of its
-    // friction there, however short: cut down, it would only creep up on that instant, ever
-    // more steps ever closer to it. The instant is located instead, and the step to it kept
-    // when that is accurate.
-    int slipStart = -1;
-    if (variable && error > tolerance && SlipStarts(h, result, values)) {
-      double locatedError = error;
-      const double located =
-          LocateCrossing(mechanics_.StickEventIndex(), h, result, values, &locatedError);
-      if (locatedError <= tolerance) slipStart = mechanics_.StickEventIndex();
-      h = located;
-      error = locatedError;
-    }
     if (variable && error > tolerance) {
       ++statistics_.rejected;
       step_ = h * std::clamp(StepRatio(tolerance, error), 0.1, 0.5);
@@ -547,13 +516,10 @@ bool Simulation::AdvanceTo(double target) {
     if (!variable && settings_.integrator == IntegratorKind::KuttaMerson && error > tolerance &&
         ownWarnings_.empty())
       ownWarnings_.push_back(Warning{Warning::Kind::Inaccurate, kNone, time_});
-    int crossing = slipStart;
-    if (crossing < 0) {
-      ConditionValues(time_ + h, result, values);
-      double fraction;
-      crossing = FirstCrossing(conditionValues_, values, fraction);
-      if (crossing >= 0) h = LocateCrossing(crossing, h, result, values);
-    }
+    ConditionValues(time_ + h, result, values);
+    double fraction;
+    const int crossing = FirstCrossing(conditionValues_, values, fraction);
+    if (crossing >= 0) h = LocateCrossing(crossing, h, result, values);
     if (crossing >= 0 && mechanics_.PulleyOfEvent(crossing) != kNone)
       throw mechanics_.PulleyReached(crossing, time_ + h);
     Accept(h, result);

@@ -70,10 +70,7 @@ class Simulation {
   // The first index whose value crosses in the way that counts, or -1.
   int FirstCrossing(const std::vector<double>& before, const std::vector<double>& after,
                     double& fraction) const;
-  bool SlipStarts(double h, const Eigen::VectorXd& result, std::vector<double>& values);
-  // `stepError`, when given, receives the error of the step located.
-  double LocateCrossing(int index, double h, Eigen::VectorXd& result, std::vector<double>& values,
-                        double* stepError = nullptr);
+  double LocateCrossing(int index, double h, Eigen::VectorXd& result, std::vector<double>& values);
   std::pair<double, double> LandingBand(int index) const;
   DynamicsError StepTooSmall() const;
   DynamicsError Stalled() const;
