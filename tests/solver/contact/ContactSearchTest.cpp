@@ -145,6 +145,13 @@ TEST(CollidePolygons, NearlyParallelFacesKeepTheirPointsNamesEitherWayTurned) {
 namespace yb::dynamics {
 namespace {
 
+RunSettings SixtiethFrames(RunMode mode) {
+  RunSettings settings;
+  settings.SetRunMode(mode);
+  settings.animationStep = 1.0 / 60;
+  return settings;
+}
+
 // A ball dropped onto a floor bounces; a force on it reads (or not) how many collisions it had
 // in the frame. A run that keeps the evaluation ending each frame must move as one that makes
 // every frame's first evaluation anew: where the force reads the collisions, the evaluation is
@@ -185,10 +192,7 @@ struct BouncingBall {
       return perCollision * count;
     });
     model.AddConstraint(MakeForce(centre, 0.0, up));
-    RunSettings settings;
-    settings.SetRunMode(mode);
-    settings.animationStep = 1.0 / 60;
-    Simulation sim(std::move(model), settings);
+    Simulation sim(std::move(model), SixtiethFrames(mode));
     std::vector<BodyFrame> frame;
     for (int f = 0; f < 90; ++f) {
       if (forgetEachFrame) sim.ForgetEvaluation();
@@ -257,10 +261,7 @@ TEST(SharedOutlines, EachBodyRestsOnItsOwnShape) {
   }
   model.AddField(MakeLineGravity(members, 9.81));
   for (const RunMode mode : {RunMode::Fast, RunMode::Accurate}) {
-    RunSettings settings;
-    settings.SetRunMode(mode);
-    settings.animationStep = 1.0 / 60;
-    Simulation sim(Model(model), settings);
+    Simulation sim(Model(model), SixtiethFrames(mode));
     sim.AdvanceTo(0.5);
     for (size_t k = 0; k < boxes.size(); ++k)
       EXPECT_NEAR(sim.GetMechanics().Body(members[k]).y, boxes[k].first / 2, 2e-3)
@@ -288,10 +289,7 @@ TEST(ContactStepLimit, AnswersBelowTheStepAsOverEveryPair) {
   }
   model.AddField(MakeLineGravity(members, 9.81));
   for (const RunMode mode : {RunMode::Fast, RunMode::Accurate}) {
-    RunSettings settings;
-    settings.SetRunMode(mode);
-    settings.animationStep = 1.0 / 60;
-    Simulation sim(Model(model), settings);
+    Simulation sim(Model(model), SixtiethFrames(mode));
     int limited = 0, passed = 0;
     for (int f = 1; f <= 12; ++f) {
       sim.AdvanceTo(f / 60.0);
