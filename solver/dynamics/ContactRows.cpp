@@ -1865,13 +1865,16 @@ int Mechanics::CollisionEventIndex() const {
 }
 
 void Mechanics::ReportOverlap(double time) {
-  for (const ContactPoint& p : contactPoints_) {
-    if (p.separation >= -overlapError_) continue;
-    for (const Warning& w : warnings_)
-      if (w.kind == Warning::Kind::Overlap) return;
-    warnings_.push_back(Warning{Warning::Kind::Overlap, kNone, time});
-    return;
-  }
+  for (const Warning& w : warnings_)
+    if (w.kind == Warning::Kind::Overlap) return;
+  // The deepest point names the bodies the user is told to move apart.
+  const ContactPoint* deepest = nullptr;
+  for (const ContactPoint& p : contactPoints_)
+    if (p.separation < -overlapError_ && (!deepest || p.separation < deepest->separation))
+      deepest = &p;
+  if (!deepest) return;
+  const ContactManifold& m = manifolds_[deepest->manifold];
+  warnings_.push_back(Warning{Warning::Kind::Overlap, kNone, time, m.a, m.b});
 }
 
 contact::Box Mechanics::CircleBox(const Vector2d& centre, double r, int body) {

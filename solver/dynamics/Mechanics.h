@@ -58,11 +58,12 @@ inline constexpr int kErrTooThin = -27893;
 
 // A report made while running: redundant or inconsistent constraints, a fixed step that could
 // not keep the integrator error, or bodies found overlapping by more than the overlap error
-// (constraint kNone for the last two).
+// (constraint kNone for the last two; an overlap names the two bodies of its deepest point).
 struct Warning {
   enum class Kind : uint8_t { Redundant, Inconsistent, Inaccurate, Overlap } kind;
   int constraint;
   double time;
+  int body = kNone, otherBody = kNone;
 };
 
 class Mechanics {

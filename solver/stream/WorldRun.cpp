@@ -140,6 +140,8 @@ int32_t WorldRun::NextWarning(int32_t status[kStatusWords]) {
     if (seen) continue;
     reported_.push_back(key);
     status[1] = w.constraint >= 0 ? model_.ConstraintId(w.constraint) : -1;
+    if (w.body > 0) status[1] = model_.BodyId(w.body);
+    if (w.otherBody > 0) status[2] = model_.BodyId(w.otherBody);
     return WarningCode(w.kind);
   }
   return kEngineOk;

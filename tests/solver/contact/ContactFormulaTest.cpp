@@ -1,6 +1,7 @@
 // What the contact formula functions read of a run, the overlap warning, shapes that are not
 // convex, and runs that repeat bit for bit.
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -62,6 +63,9 @@ TEST(ContactFormula, OverlapBeyondTheOverlapErrorIsReported) {
     const int32_t result = run.RunTo(history, 5);
     EXPECT_EQ(result, sunk > 1e-3 ? kEngineWarnOverlap : kEngineOk) << sunk;
     if (result == kEngineWarnOverlap) {
+      // The user is told which bodies to move apart.
+      EXPECT_EQ(std::min(run.status[1], run.status[2]), 10);
+      EXPECT_EQ(std::max(run.status[1], run.status[2]), 11);
       ASSERT_EQ(run.RunTo(history, 5), kEngineOk);
     }
     EXPECT_NEAR(Value(history, 4, 1, 1), 0.25, 1e-9) << sunk;  // pushed out, then resting
