@@ -93,10 +93,31 @@ auto ValueOr0(KeyCursor<Entry, FirstOf>& cursor, const typename Entry::first_typ
 }
 
 // Sorts a kept list that is not sorted already: made in the order of the contacts, it nearly
-// always is.
+// always is. Where it is not, its entries are mostly a place or two out (the two points of a
+// manifold come in the order its clipping made them, not that of their keys): those are put
+// back by insertion, in a pass that costs little more than the check. A list further out of
+// order than that (a pile's whole list, once) is sorted outright.
 template <class Entry>
 void SortKept(std::vector<Entry>& kept) {
-  if (!std::is_sorted(kept.begin(), kept.end())) std::sort(kept.begin(), kept.end());
+  const auto unsorted = std::is_sorted_until(kept.begin(), kept.end());
+  if (unsorted == kept.end()) return;
+  // Moves allowed before the insertion gives way to a sort of the whole list.
+  std::ptrdiff_t budget = 2 * static_cast<std::ptrdiff_t>(kept.size()) + 16;
+  for (auto it = unsorted; it != kept.end(); ++it) {
+    if (!(*it < *(it - 1))) continue;
+    Entry entry = std::move(*it);
+    auto hole = it;
+    do {
+      *hole = std::move(*(hole - 1));
+      --hole;
+      --budget;
+    } while (hole != kept.begin() && entry < *(hole - 1));
+    *hole = std::move(entry);
+    if (budget < 0) {
+      std::sort(kept.begin(), kept.end());
+      return;
+    }
+  }
 }
 
 }  // namespace yb::contact
