@@ -26,8 +26,8 @@ struct FirstOf {
 // A pass over the contacts in the order a search found them asks for their keys in ascending
 // order, mostly: each look-up gallops on from where the last one ended, so such a pass costs a
 // step or two per key where a binary search of the whole list would cost its logarithm, and a
-// pile's lists are long. A key below the last one asked for starts over from the front, so any
-// order of look-ups gives the answers a binary search gives.
+// pile's lists are long. A key below the last one asked for gallops back from there in the same
+// way, so any order of look-ups gives the answers a binary search gives.
 template <class Entry, class KeyOf = Itself>
 class KeyCursor {
  public:
@@ -38,9 +38,12 @@ class KeyCursor {
   template <class Key>
   [[gnu::always_inline]] size_t LowerBound(const Key& key) {
     const size_t n = list_.size();
-    if (at_ > n || (at_ > 0 && !(keyOf_(list_[at_ - 1]) < key))) at_ = 0;
-    // Most keys asked for lie at the place the last one ended, or between it and its entry.
+    if (at_ > n) at_ = 0;
+    if (at_ > 0 && !(keyOf_(list_[at_ - 1]) < key)) return GallopBack(key);
+    // Most keys asked for lie at the place the last one ended, or between it and its entry, or
+    // (where the last one was found) at the entry after it.
     if (at_ == n || !(keyOf_(list_[at_]) < key)) return at_;
+    if (at_ + 1 == n || !(keyOf_(list_[at_ + 1]) < key)) return ++at_;
     return Gallop(key);
   }
 
@@ -80,6 +83,30 @@ class KeyCursor {
     return at_;
   }
 
+  // LowerBound before the entry ahead of the cursor, which is not below the key: galloping back
+  // from the cursor, a key a place or two back (the second point of a manifold whose points
+  // came out of the order of their keys) costs as little as one a place or two ahead.
+  template <class Key>
+  [[gnu::noinline]] size_t GallopBack(const Key& key) {
+    // The entry at `hi` is not below the key; every entry before `lo` is.
+    size_t hi = at_ - 1, lo = 0, step = 1;
+    while (hi >= step) {
+      const size_t probe = hi - step;
+      if (keyOf_(list_[probe]) < key) {
+        lo = probe + 1;
+        break;
+      }
+      hi = probe;
+      step *= 2;
+    }
+    const auto first =
+        std::partition_point(list_.begin() + static_cast<std::ptrdiff_t>(lo),
+                             list_.begin() + static_cast<std::ptrdiff_t>(hi),
+                             [&](const Entry& entry) { return keyOf_(entry) < key; });
+    at_ = static_cast<size_t>(first - list_.begin());
+    return at_;
+  }
+
   const std::vector<Entry>& list_;
   KeyOf keyOf_;
   size_t at_ = 0;
@@ -93,10 +120,31 @@ auto ValueOr0(KeyCursor<Entry, FirstOf>& cursor, const typename Entry::first_typ
 }
 
 // Sorts a kept list that is not sorted already: made in the order of the contacts, it nearly
-// always is.
+// always is. Where it is not, its entries are mostly a place or two out (the two points of a
+// manifold come in the order its clipping made them, not that of their keys): those are put
+// back by insertion, in a pass that costs little more than the check. A list further out of
+// order than that (a pile's whole list, once) is sorted outright.
 template <class Entry>
 void SortKept(std::vector<Entry>& kept) {
-  if (!std::is_sorted(kept.begin(), kept.end())) std::sort(kept.begin(), kept.end());
+  const auto unsorted = std::is_sorted_until(kept.begin(), kept.end());
+  if (unsorted == kept.end()) return;
+  // Moves allowed before the insertion gives way to a sort of the whole list.
+  std::ptrdiff_t budget = 2 * static_cast<std::ptrdiff_t>(kept.size()) + 16;
+  for (auto it = unsorted; it != kept.end(); ++it) {
+    if (!(*it < *(it - 1))) continue;
+    Entry entry = std::move(*it);
+    auto hole = it;
+    do {
+      *hole = std::move(*(hole - 1));
+      --hole;
+      --budget;
+    } while (hole != kept.begin() && entry < *(hole - 1));
+    *hole = std::move(entry);
+    if (budget < 0) {
+      std::sort(kept.begin(), kept.end());
+      return;
+    }
+  }
 }
 
 }  // namespace yb::contact

@@ -79,6 +79,12 @@ bool PolygonCircle(const WorldPolygon& p, const Vector2d& c, double r, double ma
   return true;
 }
 
+// The corner after corner i of n, going round: a pile meets thousands of pairs a search, and a
+// remainder is a division.
+size_t Next(size_t i, size_t n) {
+  return i + 1 == n ? 0 : i + 1;
+}
+
 // The face of a whose supporting line leaves b furthest outside, and that separation.
 double DeepestFace(const WorldPolygon& a, const WorldPolygon& b, size_t& face) {
   double best = -HUGE_VAL;
@@ -122,7 +128,7 @@ bool Polygons(const WorldPolygon& a, const WorldPolygon& b, double margin, Manif
       edge = i;
     }
   }
-  Vector2d clip[2] = {inc.v[edge], inc.v[(edge + 1) % inc.v.size()]};
+  Vector2d clip[2] = {inc.v[edge], inc.v[Next(edge, inc.v.size())]};
   // Each point is named by the corner that makes it: an incident corner on the reference face,
   // or, where the incident edge is clipped, the reference face's own corner. Two nearly parallel
   // faces (a box resting across the edge of the one below) make the same two points whichever
@@ -132,12 +138,12 @@ bool Polygons(const WorldPolygon& a, const WorldPolygon& b, double margin, Manif
   // flush) keeps its own name.
   const int incSide = flip ? 0 : 1 << 20, refSide = flip ? 1 << 20 : 0;
   int ids[2] = {incSide | static_cast<int>(edge),
-                incSide | static_cast<int>((edge + 1) % inc.v.size())};
+                incSide | static_cast<int>(Next(edge, inc.v.size()))};
   // The radii of curvature at each point: an incident corner on the reference face, or where
   // clipped, the reference face's corner on the incident edge.
   double incRadius[2] = {inc.piece->RadiusAt(edge, 0), inc.piece->RadiusAt(edge, 1)};
   double refRadius[2] = {ref.piece->RadiusAt(face, 0.5), ref.piece->RadiusAt(face, 0.5)};
-  const Vector2d r1 = ref.v[face], r2 = ref.v[(face + 1) % ref.v.size()];
+  const Vector2d r1 = ref.v[face], r2 = ref.v[Next(face, ref.v.size())];
   const Vector2d tangent = (r2 - r1).normalized();
   // Clip the incident edge to the side lines of the reference face.
   auto clipTo = [&](const Vector2d& side, double offset, double end, size_t corner) {
@@ -154,7 +160,7 @@ bool Polygons(const WorldPolygon& a, const WorldPolygon& b, double margin, Manif
     return true;
   };
   if (!clipTo(-tangent, -tangent.dot(r1), 0, face) ||
-      !clipTo(tangent, tangent.dot(r2), 1, (face + 1) % ref.v.size()))
+      !clipTo(tangent, tangent.dot(r2), 1, Next(face, ref.v.size())))
     return false;
   out.normal = flip ? Vector2d(-normal) : normal;
   out.count = 0;

@@ -47,5 +47,28 @@ TEST(KeptValues, FindWhatASearchFindsInEveryOrderOfQueries) {
   }
 }
 
+// Kept lists come nearly sorted (a pair of neighbours swapped here and there), reversed, or in
+// no order at all; each comes out as a full sort leaves it, whichever way it is put in order.
+TEST(KeptValues, SortKeptOrdersListsInAnyStartingOrder) {
+  std::mt19937 random(11);
+  for (const int size : {0, 1, 2, 3, 17, 1000, 5000}) {
+    Kept sorted;
+    for (int k = 0; k < size; ++k)
+      sorted.emplace_back(Key{static_cast<uint64_t>(k / 2), static_cast<uint64_t>(k % 2)}, k);
+    std::vector<Kept> starts(5, sorted);
+    for (size_t k = 1; k < sorted.size(); k += 3)
+      std::swap(starts[1][k - 1], starts[1][k]);
+    std::reverse(starts[2].begin(), starts[2].end());
+    std::shuffle(starts[3].begin(), starts[3].end(), random);
+    // Sorted but for one entry carried from the end to the front.
+    if (size > 1) std::rotate(starts[4].begin(), starts[4].end() - 1, starts[4].end());
+    for (size_t s = 0; s < starts.size(); ++s) {
+      Kept kept = starts[s];
+      contact::SortKept(kept);
+      ASSERT_EQ(kept, sorted) << "size " << size << ", start " << s;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace yb::dynamics
