@@ -442,8 +442,15 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
   p.entries.swap(flat_);
   p.entriesHeldNone = held == nullptr;
   if (!changed) return;
+  // More free rows than coordinates they can move make J W J' singular: only the compliance
+  // makes it solvable. A factorisation without it would only run to the pivot that fails, and
+  // leave the factor nothing of the last one to keep (a pile's rows outnumber its coordinates
+  // two to one, and its pivots change only the few blocks above the rows they hold or free).
+  int freeRows = n;
+  if (held != nullptr) freeRows -= static_cast<int>(std::count(held->begin(), held->end(), 1));
+  const bool singular = contacts && freeRows > p.coordinates;
   p.regularised = false;
-  if (FactoriseValues(p, contacts ? 1e-9 : 0.0)) {
+  if (!singular && FactoriseValues(p, contacts ? 1e-9 : 0.0)) {
     if (held == nullptr && onlyPlainPins_ && !dense) PlanPinAssembly(rows);
     return;
   }
@@ -631,6 +638,10 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
   } else {
     std::sort(byDof.begin(), byDof.end());
   }
+  p.coordinates = 0;
+  for (size_t k = 0; k < byDof.size(); ++k)
+    if ((k == 0 || byDof[k].dof != byDof[k - 1].dof) && invMass_[byDof[k].dof] != 0)
+      ++p.coordinates;
   std::vector<std::pair<int, int>> places;  // (row, column) of each product, row >= column
   // As many products as each coordinate's entries make pairs: room for them all at once.
   size_t count = 0;

@@ -815,6 +815,7 @@ class Mechanics {
     std::vector<std::pair<int, int>> groupRows;  // per place: the two rows it joins
     std::vector<int> diagonal;               // per row: where its diagonal is
     bool regularised = false;                // contact rows' compliance is on the diagonal
+    int coordinates = 0;                     // the coordinates with mass that the rows reach
     int n = 0;
     bool dense = false;
     Eigen::MatrixXd matrix;             // dense: the lower triangle
