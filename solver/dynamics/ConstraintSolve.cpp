@@ -442,8 +442,15 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
   p.entries.swap(flat_);
   p.entriesHeldNone = held == nullptr;
   if (!changed) return;
+  // More free rows than coordinates they can move make J W J' singular: only the compliance
+  // makes it solvable. A factorisation without it would only run to the pivot that fails, and
+  // leave the factor nothing of the last one to keep (a pile's rows outnumber its coordinates
+  // two to one, and its pivots change only the few blocks above the rows they hold or free).
+  int freeRows = n;
+  if (held != nullptr) freeRows -= static_cast<int>(std::count(held->begin(), held->end(), 1));
+  const bool singular = contacts && freeRows > p.coordinates;
   p.regularised = false;
-  if (FactoriseValues(p, contacts ? 1e-9 : 0.0)) {
+  if (!singular && FactoriseValues(p, contacts ? 1e-9 : 0.0)) {
     if (held == nullptr && onlyPlainPins_ && !dense) PlanPinAssembly(rows);
     return;
   }
@@ -631,6 +638,10 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
   } else {
     std::sort(byDof.begin(), byDof.end());
   }
+  p.coordinates = 0;
+  for (size_t k = 0; k < byDof.size(); ++k)
+    if ((k == 0 || byDof[k].dof != byDof[k - 1].dof) && invMass_[byDof[k].dof] != 0)
+      ++p.coordinates;
   std::vector<std::pair<int, int>> places;  // (row, column) of each product, row >= column
   // As many products as each coordinate's entries make pairs: room for them all at once.
   size_t count = 0;
@@ -1079,10 +1090,11 @@ void Mechanics::SolveBounded(const std::vector<int>& rows, const Eigen::VectorXd
 // rows: xP = 0, and the freed rows' own equations. z, Y and Z are zero on the rows M0 holds,
 // so the freed rows' columns (the matrix is symmetric) give their coupling to the rest.
 bool Mechanics::PrepareKeptSolve(KeptFactorisation& k, const std::vector<int>& rows,
-                                 const std::vector<char>& held) {
+                                 const std::vector<char>& held, const Eigen::VectorXd* rhs) {
   // Beyond this many changed rows a new factorisation costs less than the solves.
   constexpr int kMostChanges = 8;
   const int n = static_cast<int>(rows.size());
+  k.firstMade = false;
   k.newlyHeld.clear();
   k.freed.clear();
   for (int i = 0; i < n; ++i) {
@@ -1093,7 +1105,7 @@ bool Mechanics::PrepareKeptSolve(KeptFactorisation& k, const std::vector<int>& r
   const int p = static_cast<int>(k.newlyHeld.size()), q = static_cast<int>(k.freed.size());
   // Nothing changed since the factorisation: it solves the set as it stands.
   if (p + q == 0) return true;
-  SolveChangedRows(k, rows);
+  SolveChangedRows(k, rows, rhs);
   k.columns.resize(n, q);
   k.byFreed.resize(n, q);
   k.byHeld.resize(n, p);
@@ -1121,7 +1133,9 @@ bool Mechanics::PrepareKeptSolve(KeptFactorisation& k, const std::vector<int>& r
       system(p + i, q + j) = column.dot(k.byHeld.col(j));
   }
   k.changed.compute(system);
-  return k.changed.isInvertible();
+  if (k.changed.isInvertible()) return true;
+  k.firstMade = false;
+  return false;
 }
 
 void Mechanics::SolveKept(KeptFactorisation& k, const Eigen::VectorXd& rhs, Eigen::VectorXd& x) {
@@ -1130,7 +1144,12 @@ void Mechanics::SolveKept(KeptFactorisation& k, const Eigen::VectorXd& rhs, Eige
   k.right = rhs;
   for (int j : k.freed)
     k.right[j] = 0;
-  SolveFactorised(k.right, x);
+  if (k.firstMade) {
+    x = k.first;
+    k.firstMade = false;
+  } else {
+    SolveFactorised(k.right, x);
+  }
   if (p + q == 0) return;
   k.right.resize(p + q);
   for (int i = 0; i < p; ++i)
@@ -1158,8 +1177,10 @@ void Mechanics::KeepFactorisation(KeptFactorisation& k, const std::vector<int>& 
 }
 
 // The solves for the rows held or freed since the factorisation was made that are not made yet,
-// made together: one pass over a large factor then serves them all, each solved as alone.
-void Mechanics::SolveChangedRows(KeptFactorisation& k, const std::vector<int>& rows) {
+// made together: one pass over a large factor then serves them all, each solved as alone. A
+// large factor's batch takes the first solve of the right-hand side too, as SolveKept makes it.
+void Mechanics::SolveChangedRows(KeptFactorisation& k, const std::vector<int>& rows,
+                                 const Eigen::VectorXd* rhs) {
   const int n = static_cast<int>(rows.size());
   const size_t units = k.unitRows.size(), freed = k.freedRows.size();
   for (const int row : k.newlyHeld) {
@@ -1194,6 +1215,13 @@ void Mechanics::SolveChangedRows(KeptFactorisation& k, const std::vector<int>& r
     for (Eigen::VectorXd* x : k.batch)
       CholeskySolve(p.factor, p.denseOrder, p.first, p.last, p.n, *x, *x, p.work);
     return;
+  }
+  if (rhs != nullptr) {
+    k.first = *rhs;
+    for (int j : k.freed)
+      k.first[j] = 0;
+    k.batch.push_back(&k.first);
+    k.firstMade = true;
   }
   const int count = static_cast<int>(k.batch.size());
   k.permuted.resize(static_cast<size_t>(count) * p.n);
@@ -1801,7 +1829,7 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
       // pivoting that has not ended by then factorises afresh, and its next pivots solve against
       // that one.
       const bool viaKept = kept && iteration - factorisedAt < kKeptPivots &&
-                           PrepareKeptSolve(*keeper, rows, held) &&
+                           PrepareKeptSolve(*keeper, rows, held, &rhs) &&
                            SolveKeptRefined(*keeper, rows, held, rhs, solution);
       if (viaKept) freeProduct = &keeper->product;
       if (!viaKept) {

@@ -478,6 +478,10 @@ class Mechanics {
     // the rows it holds left out.
     std::vector<int> unitRows, freedRows;
     std::vector<Eigen::VectorXd> unitSolves, freedColumns, freedSolves;
+    // The first solve of the right-hand side that the changed rows are prepared for, made in
+    // their batch (a large factor is then read once for both), and whether it waits there.
+    Eigen::VectorXd first;
+    bool firstMade = false;
     // The solves SolveChangedRows makes together, and their permuted work.
     std::vector<Eigen::VectorXd*> batch;
     std::vector<double*> batchWork;
@@ -487,15 +491,17 @@ class Mechanics {
   std::array<KeptFactorisation, 2> kept_;
   // Prepares solves of the free rows with the rows in `held` held by the kept factorisation;
   // false when too many rows changed since it was made.
+  // `rhs`, when given, is the right-hand side SolveKept is next asked for.
   bool PrepareKeptSolve(KeptFactorisation& k, const std::vector<int>& rows,
-                        const std::vector<char>& held);
+                        const std::vector<char>& held, const Eigen::VectorXd* rhs = nullptr);
   void SolveKept(KeptFactorisation& k, const Eigen::VectorXd& rhs, Eigen::VectorXd& x);
   void KeepFactorisation(KeptFactorisation& k, const std::vector<int>& rows,
                          const std::vector<char>& held);
   bool KeptFits(const KeptFactorisation& k, const std::vector<int>& rows) const;
   int KeptUnitSolve(KeptFactorisation& k, int row);
   int KeptFreedSolve(KeptFactorisation& k, const std::vector<int>& rows, int row);
-  void SolveChangedRows(KeptFactorisation& k, const std::vector<int>& rows);
+  void SolveChangedRows(KeptFactorisation& k, const std::vector<int>& rows,
+                        const Eigen::VectorXd* rhs);
   bool SolveKeptRefined(KeptFactorisation& k, const std::vector<int>& rows,
                         const std::vector<char>& held, const Eigen::VectorXd& rhs,
                         Eigen::VectorXd& x);
@@ -816,6 +822,7 @@ class Mechanics {
     std::vector<std::pair<int, int>> groupRows;  // per place: the two rows it joins
     std::vector<int> diagonal;               // per row: where its diagonal is
     bool regularised = false;                // contact rows' compliance is on the diagonal
+    int coordinates = 0;                     // the coordinates with mass that the rows reach
     int n = 0;
     bool dense = false;
     Eigen::MatrixXd matrix;             // dense: the lower triangle

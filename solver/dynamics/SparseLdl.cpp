@@ -1,6 +1,7 @@
 #include "solver/dynamics/SparseLdl.h"
 
 #include <algorithm>
+#include <cstring>
 
 // The dense work of a large factor runs on the widest vectors the processor has, chosen when
 // the program starts. Wider vectors only do more of the same additions and products side by
@@ -156,6 +157,9 @@ void SparseLdl::AnalyseSupernodes(const Eigen::SparseMatrix<double>& upper,
     }
   laidOutCount_ = blockBegin_[supernodes];
   block_.assign(laidOutCount_, 0.0);
+  input_.assign(laidOutCount_, 0.0);
+  factorised_ = false;
+  remake_.assign(supernodes, 1);
   nextRow_.assign(supernodes, 0);
   firstWaiting_.assign(supernodes, -1);
   nextWaiting_.assign(supernodes, -1);
@@ -263,9 +267,36 @@ void SparseLdl::Solve(double* x, double* y) const {
 // Left-looking by supernodes: each block, once every block below it in the tree that has rows
 // in its columns has updated it, is factorised as a dense block. A block waits in the list of
 // the supernode its next row falls in, and moves on to the next one's when it has updated it.
+// A block whose values are those of the last factorisation, and none of whose descendants
+// changed, comes out as it did: it is left as it stands. A pivoting solve holds or frees a few
+// rows of a pile at a time, and only the blocks on their paths up the tree are made again. The
+// blocks made take every update in the same order as a whole factorisation does (the waiting
+// lists are kept as it keeps them), so the factor is the same to the bit.
 YB_WIDE_VECTORS bool SparseLdl::FactoriseSupernodes(const double* values) {
-  std::copy(values, values + laidOutCount_, block_.begin());
   const int supernodes = static_cast<int>(superStart_.size()) - 1;
+  // The parent of a block is the supernode of its first row below its own columns; parents
+  // come after their children, so one pass marks every block above a changed one.
+  for (int s = 0; s < supernodes; ++s) {
+    const size_t begin = blockBegin_[s], length = blockBegin_[s + 1] - blockBegin_[s];
+    if (!factorised_ ||
+        std::memcmp(values + begin, input_.data() + begin, length * sizeof(double)) != 0) {
+      remake_[s] = 1;
+      std::copy(values + begin, values + begin + length, input_.begin() + begin);
+    } else {
+      remake_[s] = 0;
+    }
+  }
+  supernodesMade_ = 0;
+  for (int s = 0; s < supernodes; ++s) {
+    const int columns = superStart_[s + 1] - superStart_[s];
+    if (remake_[s] && superRows_[s + 1] - superRows_[s] > columns)
+      remake_[superOf_[rowIndex_[superRows_[s] + columns]]] = 1;
+    if (!remake_[s]) continue;
+    ++supernodesMade_;
+    std::copy(values + blockBegin_[s], values + blockBegin_[s + 1], block_.begin() + blockBegin_[s]);
+  }
+  // Until this one ends, block_ holds no whole factorisation.
+  factorised_ = false;
   std::fill(firstWaiting_.begin(), firstWaiting_.end(), -1);
   double* d = d_.data();
   double* w = update_.data();
@@ -280,6 +311,21 @@ YB_WIDE_VECTORS bool SparseLdl::FactoriseSupernodes(const double* values) {
     const int columns = last - first + 1, rows = superRows_[s + 1] - superRows_[s];
     const int* rowsOf = rowIndex_.data() + superRows_[s];
     double* block = block_.data() + blockBegin_[s];
+    if (!remake_[s]) {
+      // Only the waiting lists move on, as they would.
+      for (int u = firstWaiting_[s]; u != -1;) {
+        const int next = nextWaiting_[u];
+        const int uRows = superRows_[u + 1] - superRows_[u];
+        const int* uRowsOf = rowIndex_.data() + superRows_[u];
+        int end = nextRow_[u];
+        while (end < uRows && uRowsOf[end] <= last)
+          ++end;
+        if (end < uRows) wait(u, end);
+        u = next;
+      }
+      if (rows > columns) wait(s, columns);
+      continue;
+    }
     for (int r = 0; r < rows; ++r)
       relative_[rowsOf[r]] = r;
     for (int u = firstWaiting_[s]; u != -1;) {
@@ -365,6 +411,7 @@ YB_WIDE_VECTORS bool SparseLdl::FactoriseSupernodes(const double* values) {
     }
     if (rows > columns) wait(s, columns);
   }
+  factorised_ = true;
   return true;
 }
 

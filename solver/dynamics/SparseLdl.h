@@ -33,8 +33,13 @@ class SparseLdl {
   int LaidOutCount() const { return laidOutCount_; }
   // Where each entry of the analysed matrix's compressed storage goes in that layout.
   const std::vector<int>& LaidOutPlaces() const { return laidOutPlace_; }
-  // Factorises values given in that layout (with zero in the places only L fills in).
+  // Factorises values given in that layout (with zero in the places only L fills in). A factor
+  // made by supernodes makes again only the blocks whose values changed since the last
+  // factorisation, and those above them in the tree: the rest come out as before, to the bit.
   bool FactoriseLaidOut(const double* values);
+  // Supernodes the last factorisation made, and those it had (for the tests and the benches).
+  int SupernodesMade() const { return supernodesMade_; }
+  int Supernodes() const { return supernodal_ ? static_cast<int>(superStart_.size()) - 1 : 0; }
   int Size() const { return n_; }
   // D of the factorisation, in the order of elimination.
   const std::vector<double>& Pivots() const { return d_; }
@@ -71,6 +76,12 @@ class SparseLdl {
   // from its diagonal down (a solve reads the whole factor from memory, and reads no more).
   std::vector<int> superStart_, superOf_, superRows_, rowIndex_, blockBegin_;
   std::vector<double> block_;
+  // The values the blocks were last factorised from, and whether block_ holds that
+  // factorisation whole (not a refused one's remains). Per supernode: whether it is made again.
+  std::vector<double> input_;
+  bool factorised_ = false;
+  std::vector<char> remake_;
+  int supernodesMade_ = 0;
   // Factorisation work: each supernode's next row still to update another, the supernodes
   // waiting to update each one, a row's place in the block being made, and a column's updates.
   std::vector<int> nextRow_, firstWaiting_, nextWaiting_, relative_;

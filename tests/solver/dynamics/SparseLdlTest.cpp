@@ -1,7 +1,7 @@
 // The fixed-pattern L D L' factorisation, row by row and by supernodes: solves match a dense
 // solve on patterns that fill in (an arrow, a grid) and on ones that do not (a band), its values
 // can change under one analysis, two solves at once give what each gives alone, and an exactly
-// zero pivot is refused rather than divided by.
+// zero pivot is refused rather than divided by. A few changed rows are factorised again alone.
 
 #include <gtest/gtest.h>
 
@@ -282,6 +282,63 @@ TEST(SparseLdl, WideSupernodesAgreeWithRowsAndACopiedAnalysisWithTheOriginal) {
     EXPECT_LE((a * x - b).cwiseAbs().maxCoeff(), 1e-12);
     EXPECT_EQ(z, x);
   }
+}
+
+// A factorisation by supernodes after a few rows changed (a pivot holding them as rows of the
+// identity, then freeing them again) makes only the blocks above them, and gives the factor a
+// whole factorisation of the same values gives, to the bit; a refused factorisation leaves
+// nothing behind that the next one reuses.
+TEST(SparseLdl, ChangedRowsRemakeOnlyTheBlocksAboveThemToTheSameBits) {
+  // Two grids that do not meet: the tree is two, and each grid's last rows are its root.
+  const int side = 20, half = side * side, n = 2 * half;
+  std::vector<std::pair<int, int>> pattern = Grid(side);
+  for (const auto& [i, j] : Grid(side))
+    pattern.emplace_back(half + i, half + j);
+  const Eigen::MatrixXd a = Random(n, pattern, 5);
+  SparseLdl partial;
+  partial.Analyse(Upper(a, pattern), SparseLdl::Method::BySupernodes);
+  const SparseLdl analysed = partial;
+  ASSERT_TRUE(partial.Factorise(Upper(a, pattern).valuePtr()));
+  EXPECT_EQ(partial.SupernodesMade(), partial.Supernodes());
+  auto holding = [&](const std::vector<int>& held) {
+    Eigen::MatrixXd h = a;
+    for (int r : held) {
+      h.row(r).setZero();
+      h.col(r).setZero();
+      h(r, r) = 1;
+    }
+    return h;
+  };
+  auto expectSameAsWhole = [&](const Eigen::MatrixXd& m) {
+    SparseLdl whole = analysed;
+    const Eigen::SparseMatrix<double> upper = Upper(m, pattern);
+    ASSERT_TRUE(whole.Factorise(upper.valuePtr()));
+    ASSERT_TRUE(partial.Factorise(upper.valuePtr()));
+    EXPECT_EQ(partial.Pivots(), whole.Pivots());
+    Eigen::VectorXd x = Eigen::VectorXd::LinSpaced(n, -1, 2).array().sin(), y = x;
+    partial.Solve(x.data());
+    whole.Solve(y.data());
+    EXPECT_EQ(x, y);
+  };
+  // Rows of the first grid (the second is left as it was), of both grids' last rows, then
+  // none held again.
+  for (const std::vector<int>& held :
+       {std::vector<int>{0, 1, side}, std::vector<int>{0, 1, side, n - 1},
+        std::vector<int>{half - 1, n - 2}, std::vector<int>{}}) {
+    SCOPED_TRACE(held.size());
+    expectSameAsWhole(holding(held));
+    EXPECT_GT(partial.SupernodesMade(), 0);
+    EXPECT_LT(partial.SupernodesMade(), partial.Supernodes());
+  }
+  // The same values again make nothing anew.
+  expectSameAsWhole(a);
+  EXPECT_EQ(partial.SupernodesMade(), 0);
+  // A refused matrix (a held row's diagonal zero), then the one before it: made whole again.
+  Eigen::MatrixXd singular = holding({n - 1});
+  singular(n - 1, n - 1) = 0;
+  EXPECT_FALSE(partial.Factorise(Upper(singular, pattern).valuePtr()));
+  expectSameAsWhole(a);
+  EXPECT_EQ(partial.SupernodesMade(), partial.Supernodes());
 }
 
 // Peeling a chain or a tree from all its ends fills nothing and halves the longest run of
