@@ -581,7 +581,8 @@ void Mechanics::FindContacts() {
 // A manifold found between pieces pa and pb of the colliders ka and kb, with its points. Each is
 // appended whole, every member given: a crowd's searches append thousands, and a default made
 // first and written over costs as much again.
-void Mechanics::AddManifold(int ka, int kb, size_t pa, size_t pb, const contact::Manifold& found) {
+[[gnu::always_inline]] inline void Mechanics::AddManifold(int ka, int kb, size_t pa, size_t pb,
+                                                        const contact::Manifold& found) {
   const ColliderOutline& ca = colliderOutlines_[ka];
   const ColliderOutline& cb = colliderOutlines_[kb];
   const int a = colliders_[ka], b = colliders_[kb];
