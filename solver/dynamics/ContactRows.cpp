@@ -481,6 +481,7 @@ void Mechanics::FindContacts() {
       const ColliderOutline& outline = colliderOutlines_[k];
       c.radius = outline.radius;
       c.reach = reach[k];
+      c.extent = outline.radius >= 0 ? outline.radius + reach[k] + margin_ / 2 : HUGE_VAL;
       contact::Box& box = boxes_[k];
       if (outline.radius >= 0) {
         c.centre = contact::PlacedPiece{nullptr, Vector2d(q_[3 * i], q_[3 * i + 1]),
@@ -517,12 +518,13 @@ void Mechanics::FindContacts() {
     const SearchedCollider& ca = searched_[pairs[k].first];
     const SearchedCollider& cb = searched_[pairs[k].second];
     const double dx = cb.centre.x() - ca.centre.x(), dy = cb.centre.y() - ca.centre.y();
-    const double reach = ca.radius + cb.radius + margin_ + ca.reach + cb.reach;
-    const bool circles = (ca.radius >= 0) & (cb.radius >= 0);
-    // As generous as the meeting of circles itself, which decides.
+    // As generous as the meeting of circles itself, which decides: the sum's rounding in
+    // whatever order lies far inside the allowance. A pair with a piece that is not one circle
+    // has an infinite reach, and is kept.
+    const double reach = ca.extent + cb.extent;
     const bool apart = dx * dx + dy * dy > reach * reach * (1 + 1e-12);
     nearPairs_[near] = static_cast<int>(k);
-    near += static_cast<size_t>(!(circles & apart));
+    near += static_cast<size_t>(!apart);
   }
   // Two bodies that are each one circle, as a crowd of balls is, meet without placing pieces,
   // and their distance alone tells whether they are near: their boxes need not be read. Their
