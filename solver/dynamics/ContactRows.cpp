@@ -356,11 +356,13 @@ bool Mechanics::MayCollide(int a, int b) const {
 // phase of the boxes themselves gives them.
 void Mechanics::KeepPairsNear(const std::vector<contact::Box>& boxes) {
   bool inside = grownBoxes_.size() == boxes.size();
-  for (size_t k = 0; k < boxes.size() && inside; ++k) {
+  // Without a branch per box: nearly always every box is inside, and all of them are read.
+  const size_t compared = inside ? boxes.size() : 0;
+  for (size_t k = 0; k < compared; ++k) {
     const contact::Box& box = boxes[k];
     const contact::Box& grown = grownBoxes_[k];
-    inside = box.minX >= grown.minX && box.minY >= grown.minY && box.maxX <= grown.maxX &&
-             box.maxY <= grown.maxY;
+    inside &= (box.minX >= grown.minX) & (box.minY >= grown.minY) & (box.maxX <= grown.maxX) &
+              (box.maxY <= grown.maxY);
   }
   if (inside) return;
   grownBoxes_ = boxes;
@@ -479,6 +481,7 @@ void Mechanics::FindContacts() {
       const ColliderOutline& outline = colliderOutlines_[k];
       c.radius = outline.radius;
       c.reach = reach[k];
+      c.extent = outline.radius >= 0 ? outline.radius + reach[k] + margin_ / 2 : HUGE_VAL;
       contact::Box& box = boxes_[k];
       if (outline.radius >= 0) {
         c.centre = contact::PlacedPiece{nullptr, Vector2d(q_[3 * i], q_[3 * i + 1]),
@@ -494,12 +497,17 @@ void Mechanics::FindContacts() {
       box.maxX += grow;
       box.maxY += grow;
     }
-    KeepPairsNear(boxes_);
   }
   // Every kept pair that can meet here has boxes that overlap; where each box lies in its swept
-  // box of the step, their swept boxes overlap too, and the step limit listed the pair.
-  const std::vector<std::pair<int, int>>& pairs =
-      InsideSweptBoxes(boxes_) ? stepPairs_ : pairs_;
+  // box of the step, their swept boxes overlap too, and the step limit listed the pair. Only
+  // a search outside them reads the kept pairs, which are brought up to its boxes first (the
+  // step limit brings them up to its own).
+  const bool insideStep = InsideSweptBoxes(boxes_);
+  if (!insideStep) {
+    const StageTimer timer(contactTimes_.findPairs, timeStages_);
+    KeepPairsNear(boxes_);
+  }
+  const std::vector<std::pair<int, int>>& pairs = insideStep ? stepPairs_ : pairs_;
   const StageTimer timer(contactTimes_.narrowPhase, timeStages_);
   // A crowd's kept pairs are near or not in no order a branch could guess: the pairs of two
   // circles further apart than they look are passed over first without branches, and those left
@@ -510,12 +518,13 @@ void Mechanics::FindContacts() {
     const SearchedCollider& ca = searched_[pairs[k].first];
     const SearchedCollider& cb = searched_[pairs[k].second];
     const double dx = cb.centre.x() - ca.centre.x(), dy = cb.centre.y() - ca.centre.y();
-    const double reach = ca.radius + cb.radius + margin_ + ca.reach + cb.reach;
-    const bool circles = (ca.radius >= 0) & (cb.radius >= 0);
-    // As generous as the meeting of circles itself, which decides.
+    // As generous as the meeting of circles itself, which decides: the sum's rounding in
+    // whatever order lies far inside the allowance. A pair with a piece that is not one circle
+    // has an infinite reach, and is kept.
+    const double reach = ca.extent + cb.extent;
     const bool apart = dx * dx + dy * dy > reach * reach * (1 + 1e-12);
     nearPairs_[near] = static_cast<int>(k);
-    near += static_cast<size_t>(!(circles & apart));
+    near += static_cast<size_t>(!apart);
   }
   // Two bodies that are each one circle, as a crowd of balls is, meet without placing pieces,
   // and their distance alone tells whether they are near: their boxes need not be read. Their
@@ -574,7 +583,8 @@ void Mechanics::FindContacts() {
 // A manifold found between pieces pa and pb of the colliders ka and kb, with its points. Each is
 // appended whole, every member given: a crowd's searches append thousands, and a default made
 // first and written over costs as much again.
-void Mechanics::AddManifold(int ka, int kb, size_t pa, size_t pb, const contact::Manifold& found) {
+[[gnu::always_inline]] inline void Mechanics::AddManifold(int ka, int kb, size_t pa, size_t pb,
+                                                        const contact::Manifold& found) {
   const ColliderOutline& ca = colliderOutlines_[ka];
   const ColliderOutline& cb = colliderOutlines_[kb];
   const int a = colliders_[ka], b = colliders_[kb];
@@ -1605,10 +1615,18 @@ bool Mechanics::FoundHereNow(const FoundContacts& found) const {
   // them, and are compared in one sweep without a branch, which a crowd's are many to make.
   if (collidersInARun_) {
     const double* here = &q_[3 * colliders_.front()];
-    bool same = true;
-    for (size_t k = 0; k < found.at.size(); ++k)
-      same &= found.at[k] == here[k];
-    return same;
+    // Most searches asked are made where every body has moved since: a short stretch without a
+    // branch answers those, and only a stretch that matches leads on to the next.
+    constexpr size_t kStretch = 48;
+    const size_t size = found.at.size();
+    for (size_t begin = 0; begin < size; begin += kStretch) {
+      const size_t end = std::min(size, begin + kStretch);
+      bool same = true;
+      for (size_t k = begin; k < end; ++k)
+        same &= found.at[k] == here[k];
+      if (!same) return false;
+    }
+    return true;
   }
   for (size_t k = 0; k < colliders_.size(); ++k) {
     const int i = colliders_[k];

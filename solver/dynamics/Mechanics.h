@@ -929,6 +929,9 @@ class Mechanics {
     Eigen::Vector2d centre{0, 0};
     double radius = -1;  // below zero where the outline is not one circle
     double reach = 0;    // how far the search looks beyond the margin for it
+    // Its radius, reach and half the margin, which the first pass over the pairs adds up for a
+    // pair of circles; infinite where the outline is not one circle, whose pairs it keeps.
+    double extent = HUGE_VAL;
   };
   std::vector<SearchedCollider> searched_;
   // Per near pair of a search where both bodies are one circle, the distance of their centres
