@@ -124,6 +124,12 @@ void TEditTextItem::SetEnabled(bool enabled) {
   TMacEditItem::SetEnabled(enabled);
 }
 
+void TEditTextItem::FinishRefresh(int16_t objectFlag, int16_t refreshFlag) {
+  const bool enabled = objectFlag != 0;
+  if (enabled != IsEnabled()) SetEnabled(enabled);
+  TMacEditItem::FinishRefresh(objectFlag, refreshFlag);
+}
+
 int16_t TEditTextItem::CheckText() {
   const int16_t error = TMacEditItem::CheckText();
   if (error != 0) return error;

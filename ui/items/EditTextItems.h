@@ -33,6 +33,9 @@ class TEditTextItem : public TMacEditItem {
   void ControlGone(CWnd* control) override;
   void Show(int16_t shown) override;
   void SetEnabled(bool enabled) override;
+  // A field the selected objects say cannot be set now (a value the engine works out for
+  // itself, say) is greyed out, label and all, until they allow it again.
+  void FinishRefresh(int16_t objectFlag, int16_t refreshFlag) override;
   // The base check; a text that passes and is empty is then checked by EmptyTextCheck.
   int16_t CheckText() override;
 

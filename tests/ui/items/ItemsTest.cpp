@@ -18,9 +18,11 @@
 #include "platform/win32/OwnerDraw.h"
 #include "platform/win32/WindowDc.h"
 #include "simulation/DimensionCode.h"
+#include "simulation/Engine.h"
 #include "simulation/UnitHandler.h"
 #include "tests/ui/dialogs/DialogFixture.h"
 #include "ui/controls/MacStatic.h"
+#include "ui/dialogs/SelectionBinding.h"
 #include "ui/dialogs/WindowsDialog.h"
 #include "ui/items/ColorPopup.h"
 #include "ui/items/FormulaField.h"
@@ -756,6 +758,43 @@ TEST_F(ItemsTest, ALabelledFieldMakesItsLabelWhichFollowsIt) {
   label->DestroyWindow();
   delete label;
   EXPECT_EQ(field->GetLabel(), nullptr);
+}
+
+// A number field follows whether the objects let its value be set: the engine works out the
+// steps per frame itself while its step varies (Accurate mode), so the field and its label are
+// greyed out then, showing 1, and come back when the step is fixed again.
+TEST_F(ItemsTest, ANumberFieldIsGreyedWhileTheObjectsSayItCannotBeSet) {
+  auto field = MakeField<TNumberEditItem>(*dialog_, 270, 2, 1, 32767);
+  ASSERT_NE(field->GetLabel(), nullptr);
+  field->SetPropertyTag(MakeTag("spfr"));
+  TEngine engine;
+  engine.SelectChoice(MakeTag("LkT/"));
+  engine.SetIntProperty(MakeTag("spfr"), 4);
+  std::vector<TLink*> selection{&engine};
+  TSelectionBinding binding;
+  binding.Attach(&selection, nullptr);
+  const auto refresh = [&] {
+    binding.RefreshItem(field.get(), 0);
+    return WindowText(*field);
+  };
+  const auto greyed = [&] {
+    const bool fieldOff = IsWindowEnabled(field->ControlWindow()->GetSafeHwnd()) == FALSE;
+    const bool labelOff = IsWindowEnabled(field->GetLabel()->GetSafeHwnd()) == FALSE;
+    EXPECT_EQ(fieldOff, labelOff);
+    return fieldOff && !field->IsEnabled();
+  };
+
+  EXPECT_EQ(refresh(), "4");
+  EXPECT_FALSE(greyed());
+  engine.SelectChoice(MakeTag("Acc/"));
+  EXPECT_EQ(refresh(), "1");
+  EXPECT_TRUE(greyed());
+  engine.SelectChoice(MakeTag("Fas/"));
+  EXPECT_EQ(refresh(), "4");
+  EXPECT_FALSE(greyed());
+  engine.SelectChoice(MakeTag("VrT/"));
+  refresh();
+  EXPECT_TRUE(greyed());
 }
 
 TEST_F(ItemsTest, ATextFieldRecordOfAnotherKindStopsTheDialogSilently) {
