@@ -1761,6 +1761,14 @@ namespace {
 // made: each pivot holds or frees more rows than the factorisation was made with.
 constexpr int kKeptPivots = 4;
 
+// How far past its bound, in parts of its manifold's normal force, the pivoting of the
+// accelerations leaves a sticking contact's friction free: as far as the friction rounds count
+// a friction as at its bound. The two friction rows of a box that straddles two others pull its
+// supports apart equally, one clamped at its bound and the other free at the same force; a
+// bound that moves by the rounds' rounding from one evaluation to the next would otherwise swap
+// which of them is clamped, at two or three pivots each time.
+constexpr double kFrictionPastBound = 1e-6;
+
 }  // namespace
 
 void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::VectorXd& b,
@@ -1796,6 +1804,18 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
   // side that would move it off its bound, is on the wrong side.
   constexpr double kOutside = 1e-14, kWrongResidual = 1e-12;
   int fewestWrong = n + 1;
+  // How far outside its bounds each free row may end: a sticking contact's friction in the
+  // solve of the accelerations by kFrictionPastBound, the rest by nothing.
+  Eigen::VectorXd& pastBound = scratch.pastBound;
+  pastBound.setConstant(n, kOutside);
+  if (keeping == Keeping::Accelerations)
+    for (int i = 0; i < n; ++i) {
+      const Row& row = rows_[rows[i]];
+      if (!row.friction || row.contact < 0 || !(upper[i] < kInfinity)) continue;
+      const ContactManifold& m = manifolds_[row.contact];
+      const double coefficient = std::max(m.staticFriction, m.kineticFriction);
+      if (coefficient > 0) pastBound[i] += kFrictionPastBound * upper[i] / coefficient;
+    }
   // Only the solves of the accelerations and of the velocities keep their factorisations, each
   // its own. A start for the sweeps is left as a factorisation makes it: the sweeps take what its
   // rounding leaves, and are not to depend on how the pivots were solved.
@@ -1809,6 +1829,7 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
   int factorisedAt = 0;
   if (kept) pattern_ = keeper->pattern;
   for (int iteration = 0; iteration < maxIterations; ++iteration) {
+    if (iteration > 0) ++pivotCount_;
     freeRows.clear();
     clamped.setZero();
     for (int i = 0; i < n; ++i) {
@@ -1882,13 +1903,13 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
       int wrong = 0;
       for (int i = 0; i < n; ++i) {
         const double excess = held[i] ? 0.0 : std::max(lower[i] - x[i], x[i] - upper[i]);
-        wrong += excess > kOutside || wrongSide(i) > kWrongResidual ? 1 : 0;
+        wrong += excess > pastBound[i] || wrongSide(i) > kWrongResidual ? 1 : 0;
       }
       if (wrong == 0) return;
       if (wrong < fewestWrong) {
         fewestWrong = wrong;
         for (int i = 0; i < n; ++i) {
-          if (!held[i] && std::max(lower[i] - x[i], x[i] - upper[i]) > kOutside)
+          if (!held[i] && std::max(lower[i] - x[i], x[i] - upper[i]) > pastBound[i])
             state[i] = x[i] < lower[i] ? Bound::AtLower : Bound::AtUpper;
           else if (held[i] && wrongSide(i) > kWrongResidual)
             state[i] = Bound::Free;
@@ -1900,7 +1921,7 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
     double worstExcess = 0;
     for (int i : freeRows) {
       const double excess = std::max(lower[i] - x[i], x[i] - upper[i]);
-      if (excess > worstExcess * (1 + 1e-12) + kOutside) {
+      if (excess > pastBound[i] && excess > worstExcess * (1 + 1e-12) + kOutside) {
         worst = i;
         worstExcess = excess;
       }
@@ -1910,7 +1931,7 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
       // and one pivot each would cost a factorisation per row.
       for (int i : freeRows) {
         const double excess = std::max(lower[i] - x[i], x[i] - upper[i]);
-        if (i == worst || excess > together * worstExcess)
+        if (i == worst || excess > std::max(together * worstExcess, pastBound[i] - kOutside))
           state[i] = x[i] < lower[i] ? Bound::AtLower : Bound::AtUpper;
       }
       continue;

@@ -189,6 +189,9 @@ class Mechanics {
   // How many factorisations of J W J' were asked for since the world was made, those that found
   // their matrix unchanged and kept it included.
   int64_t Factorisations() const { return factoriseCount_; }
+  // How many pivots the exact solves of large islands made (each changes which rows are clamped
+  // and solves again) since the world was made.
+  int64_t Pivots() const { return pivotCount_; }
 
   const std::vector<Warning>& Warnings() const { return warnings_; }
   // The rows found redundant when the row set last changed (constraint index per dropped row).
@@ -456,7 +459,7 @@ class Mechanics {
     std::vector<Bound> own;
     std::vector<char> held;
     std::vector<int> freeRows;
-    Eigen::VectorXd clamped, rhs, solution, pushed, residual;
+    Eigen::VectorXd clamped, rhs, solution, pushed, residual, pastBound;
   };
   BoundedScratch boundedScratch_;
   // A pile's factorisation kept for the pivots, friction rounds and evaluations (or steps) after
@@ -883,6 +886,7 @@ class Mechanics {
   FactorPattern* pattern_ = nullptr;  // the factorisation the next solve uses
   FactorPattern tiny_;                 // the factorisation of the last few-row set
   int64_t factoriseCount_ = 0;
+  int64_t pivotCount_ = 0;
   double projectedTime_ = -1;
   bool rowsFromProjection_ = false;  // rows_ were built by the last projection
   // The kinematics are still those of the state the last projection left (worlds of plain pins

@@ -125,6 +125,25 @@ TEST(Stacks, TallAccuratePyramidsFrictionRoundsSettle) {
   }
 }
 
+// The top box of a tall accurate pile leans on two boxes whose friction holds them apart at its
+// bound, one of its two friction rows clamped and the other free at the same force. The bound
+// moves by the friction rounds' rounding from one evaluation to the next; that leaves the clamped
+// row where it is rather than swapping the two, at two or three pivots an evaluation, for
+// eleven frames.
+TEST(Stacks, TallAccuratePyramidsFrictionAtItsBoundIsNotSwappedAtEveryEvaluation) {
+  const Pyramid pyramid(40);
+  const RunSettings settings = Defaults(RunMode::Accurate);
+  Simulation sim(pyramid.model, settings);
+  ASSERT_NO_THROW(sim.AdvanceTo(settings.animationStep));
+  const int64_t pivots = sim.GetMechanics().Pivots();
+  const int64_t evaluations = sim.Statistics().evaluations;
+  ASSERT_NO_THROW(sim.AdvanceTo(12 * settings.animationStep));
+  // What pivots are left are points that come to carry a rounding's worth less than nothing,
+  // far fewer than one an evaluation.
+  const int64_t later = sim.Statistics().evaluations - evaluations;
+  EXPECT_LT(3 * (sim.GetMechanics().Pivots() - pivots), later);
+}
+
 // A tall pile in fast mode is swept, never solved exactly once its forces are known: the
 // velocities of its contacts settle to their tolerance every step, whatever the rounding, and
 // the pile stands. While awake, its forces hold every box still: none sinks into the one below
