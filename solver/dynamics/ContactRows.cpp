@@ -865,7 +865,12 @@ void Mechanics::RefreshContactFlags() {
   leaving_.clear();
   for (ContactManifold& m : manifolds_)
     m.touching = false;
-  const double opening = OpeningSpeed();
+  // A fast run's point at its surface that opens no faster than a resting contact may (by the
+  // overlap error in a frame) still rests there. Counted as opening it would carry nothing: a
+  // box rocking a hair on its support would stand on one corner and be thrown over it by its
+  // own friction, and a point sunk in would be left out of the projection of the positions
+  // while the bodies moved off their other contacts pressed it deeper.
+  const double opening = sweptContacts_ ? std::max(OpeningSpeed(), RestSpeed()) : OpeningSpeed();
   for (ContactPoint& p : contactPoints_) {
     if (p.row < 0) continue;  // well apart
     Row& row = rows_[p.row];
@@ -1011,10 +1016,18 @@ void Mechanics::SolveAccelerations() {
     return;
   }
   const StageTimer timer(contactTimes_.solve, timeStages_);
+  turnedSlips_.clear();
+  turnedWays_.clear();
+  unturnedSlips_.clear();
   ContactAccelerationTerms();
   baseForce_ = force_;
   if (!SweepsApply(solveRows_)) {
     SolveContactRounds();
+    while (StickTurningSlips()) {
+      SelectBuiltRows();
+      ContactAccelerationTerms();
+      SolveContactRounds();
+    }
   } else if (!SweepAccelerations()) {
     ++exactPileSolves_;
     SolveContactRounds();
@@ -1034,6 +1047,100 @@ void Mechanics::SolveAccelerations() {
     touches_.push_back(t);
   }
   touches_.insert(touches_.end(), sleepingTouches_.begin(), sleepingTouches_.end());
+}
+
+// A fast step moves by the accelerations of its first evaluation for the whole step: the kinetic
+// friction of a manifold that slips slowly would turn its slip back many times over, and what
+// the projection of the velocities then took back out of it would tip the bodies. A manifold
+// between moving bodies whose slip its accelerations turn back within a frame sticks instead,
+// for this evaluation and the step after it, which stops the slip as its friction would have
+// early in the step; a body sliding alone on a fixed one is left to slide, its stop is located
+// (StopSlipsAhead). One that then needs all its friction against the slip and more cannot
+// stop: it slides on. Answers whether any manifold changed, and the solve is to be made again.
+bool Mechanics::StickTurningSlips() {
+  if (!sweptContacts_ || !(frameStep_ > 0)) return false;
+  std::vector<int>& touching = touchingManifolds_;
+  touching.assign(BodyCount(), 0);
+  bool sliding = false;
+  for (const ContactManifold& m : manifolds_) {
+    if (!m.touching) continue;
+    ++touching[m.a];
+    ++touching[m.b];
+    sliding = sliding || (m.slide != 0 && m.frictionRow >= 0);
+  }
+  if (!sliding && turnedWays_.empty()) return false;
+  bool changed = false;
+  for (ContactManifold& m : manifolds_) {
+    if (m.slide != 0 || m.frictionRow < 0 || turnedWays_.empty()) continue;
+    const auto way = std::lower_bound(turnedWays_.begin(), turnedWays_.end(),
+                                      std::make_pair(m.key, -2));
+    if (way == turnedWays_.end() || way->first != m.key) continue;
+    Row& row = rows_[m.frictionRow];
+    const double limit = way->second > 0 ? -row.lower : row.upper;
+    if (!(-way->second * row.lambda >= limit * (1 - kFrictionSettled))) continue;
+    m.slide = way->second;
+    row.candidate = false;
+    turnedSlips_.erase(std::lower_bound(turnedSlips_.begin(), turnedSlips_.end(), m.key));
+    turnedWays_.erase(way);
+    unturnedSlips_.insert(std::lower_bound(unturnedSlips_.begin(), unturnedSlips_.end(), m.key),
+                          m.key);
+    changed = true;
+  }
+  if (!sliding) return changed;
+  Eigen::VectorXd& acceleration = turningAcceleration_;
+  acceleration = force_;
+  for (size_t i = 0; i < solveRows_.size(); ++i) {
+    const Row& row = rows_[solveRows_[i]];
+    for (int k = row.begin; k < row.begin + row.count; ++k)
+      acceleration[entries_[k].first] += entries_[k].second * solveX_[static_cast<int>(i)];
+  }
+  acceleration.array() *= invMass_.array();
+  for (ContactManifold& m : manifolds_) {
+    if (!m.touching || m.slide == 0 || m.frictionRow < 0 || !MayHoldAhead(m)) continue;
+    if (Immobile(m.a) != Immobile(m.b) && touching[Immobile(m.a) ? m.b : m.a] == 1) continue;
+    if (std::binary_search(unturnedSlips_.begin(), unturnedSlips_.end(), m.key)) continue;
+    Row& row = rows_[m.frictionRow];
+    double turn = 0, reach = 0;
+    for (int k = row.begin; k < row.begin + row.count; ++k) {
+      turn += entries_[k].second * acceleration[entries_[k].first];
+      reach += entries_[k].second * entries_[k].second * invMass_[entries_[k].first];
+    }
+    // Rounds that did not settle left the sliding manifolds without friction: what their kinetic
+    // friction alone would turn is counted in.
+    if (m.friction == 0) {
+      double normal = 0;
+      for (int k = m.first; k < m.first + m.count; ++k)
+        normal += contactPoints_[k].force;
+      turn -= m.slide * m.kineticFriction * normal * reach;
+    }
+    if (m.slide * (RowRate(row) + frameStep_ * turn) > 0) continue;
+    turnedWays_.insert(
+        std::lower_bound(turnedWays_.begin(), turnedWays_.end(), std::make_pair(m.key, -2)),
+        std::make_pair(m.key, m.slide));
+    turnedSlips_.insert(std::lower_bound(turnedSlips_.begin(), turnedSlips_.end(), m.key), m.key);
+    m.slide = 0;
+    row.candidate = true;
+    changed = true;
+  }
+  return changed;
+}
+
+// The friction of a manifold made to stick while it still slips acts against the slip only:
+// held the other way, it would drive the slip on for the whole step.
+void Mechanics::BoundTurnedFriction() {
+  const int n = static_cast<int>(solveRows_.size());
+  for (int i = 0; i < n; ++i) {
+    const Row& row = rows_[solveRows_[i]];
+    if (!row.friction) continue;
+    const ContactKey& key = manifolds_[row.contact].key;
+    const auto way =
+        std::lower_bound(turnedWays_.begin(), turnedWays_.end(), std::make_pair(key, -2));
+    if (way == turnedWays_.end() || way->first != key) continue;
+    if (way->second > 0)
+      solveUpper_[i] = std::min(solveUpper_[i], 0.0);
+    else
+      solveLower_[i] = std::max(solveLower_[i], 0.0);
+  }
 }
 
 // The exact solve: rounds of the bounded solve, until the friction bounds agree with the normal
@@ -1464,6 +1571,7 @@ double Mechanics::StepApproach(const Row& row) const {
 // each meeting located in time costs several.
 void Mechanics::HoldApproaches(double step) {
   heldApproaches_.clear();
+  heldArrivals_.clear();
   stoppedSlips_.clear();
   exactImpacts_.clear();
   if (!sweptContacts_ || !(step > 0)) return;
@@ -1574,7 +1682,10 @@ void Mechanics::StopSlipsAhead() {
   };
   for (const ContactManifold& m : manifolds_) {
     if (!m.touching || m.slide == 0 || m.frictionRow < 0 || !MayHoldAhead(m) || alone(m)) continue;
-    if (m.slide * ManifoldSlip(m) > 0) continue;
+    // A manifold its evaluation made stick stops here too (StickTurningSlips).
+    if (m.slide * ManifoldSlip(m) > 0 &&
+        !std::binary_search(turnedSlips_.begin(), turnedSlips_.end(), m.key))
+      continue;
     Row& row = rows_[m.frictionRow];
     row.candidate = true;
     row.speculative = true;
@@ -1656,9 +1767,11 @@ void Mechanics::RememberHeldApproaches() {
     if (!row.speculative || row.friction) continue;
     const ContactPoint& p = contactPoints_[row.contact];
     heldApproaches_.emplace_back(p.key, impulse);
+    heldArrivals_.emplace_back(p.key, RowRate(row));
     if (impulse > 0) stoppedBodies_[manifolds_[p.manifold].a] = stoppedBodies_[manifolds_[p.manifold].b] = 1;
   }
   std::sort(heldApproaches_.begin(), heldApproaches_.end());
+  std::sort(heldArrivals_.begin(), heldArrivals_.end());
 }
 
 // Where a point held to its gap in the step has been struck at its end, the impulse that held
@@ -1670,11 +1783,22 @@ void Mechanics::GiveBackHeldApproaches(Eigen::VectorXd& state, const Struck& str
   if (heldApproaches_.empty()) return;
   auto velocity = state.tail(dofCount_);
   contact::KeyCursor held(heldApproaches_, contact::FirstOf{});
+  contact::KeyCursor arrived(heldArrivals_, contact::FirstOf{});
   for (const ContactPoint& p : contactPoints_) {
     if (p.row < 0 || !struck(p)) continue;
-    const double impulse = contact::ValueOr0(held, p.key);
+    double impulse = contact::ValueOr0(held, p.key);
     if (impulse == 0) continue;
     const Row& row = rows_[p.row];
+    // The projection held the point together with the rest of the pile, whose friction and
+    // other points it stopped as well: its impulse alone, given back, could make the point
+    // approach faster than it ever did, and the impact would throw it off with energy the step
+    // never had. It is given back as far as the approach the point arrived with.
+    double reach = 0;
+    for (int i = row.begin; i < row.begin + row.count; ++i)
+      reach += entries_[i].second * entries_[i].second * invMass_[entries_[i].first];
+    const double arrival = std::min(contact::ValueOr0(arrived, p.key), 0.0);
+    if (reach > 0) impulse = std::min(impulse, std::max(RowRate(row) - arrival, 0.0) / reach);
+    if (!(impulse > 0)) continue;
     for (int i = row.begin; i < row.begin + row.count; ++i) {
       const int dof = entries_[i].first;
       velocity[dof] -= invMass_[dof] * entries_[i].second * impulse;
@@ -1683,6 +1807,7 @@ void Mechanics::GiveBackHeldApproaches(Eigen::VectorXd& state, const Struck& str
     }
   }
   heldApproaches_.clear();
+  heldArrivals_.clear();
 }
 
 // The struck points by their approach, the fastest first. An impact changes the velocities of
@@ -1854,6 +1979,55 @@ void Mechanics::HoldInProjection(const std::vector<int>& rows) {
   std::sort(projectionHeld_.begin(), projectionHeld_.end());
   projectionHeld_.erase(std::unique(projectionHeld_.begin(), projectionHeld_.end()),
                         projectionHeld_.end());
+}
+
+// A fast step may leave a point sunk in by up to its overlap and opening, too slowly to be out of
+// it within a frame: it counts as opening, so no solve takes part in it, yet the projection of
+// the positions must still bring it out. Left out, it would be pressed further in at every
+// step by the bodies the projection moves off their other contacts, while its neighbours took
+// its load. Answers whether any point is sunk so.
+bool Mechanics::HoldSunkPoints() {
+  sunkAtStart_.clear();
+  if (!sweptContacts_ || !(frameStep_ > 0)) return false;
+  std::vector<int>& sunk = sunkRows_;
+  sunk.clear();
+  for (const ContactPoint& p : contactPoints_) {
+    if (p.row < 0) continue;
+    const Row& row = rows_[p.row];
+    if (row.candidate || row.g >= -contactGap_) continue;
+    sunkAtStart_.emplace_back(p.key, row.g);
+    if (RowRate(row) * frameStep_ >= -row.g) continue;
+    sunk.push_back(p.row);
+  }
+  contact::SortKept(sunkAtStart_);
+  HoldInProjection(sunk);
+  return !sunk.empty();
+}
+
+// The points the projection's own steps have driven in (apart where it began, or deeper than
+// they were), held from then on as the sunk ones are: it moves the bodies to bring their other
+// contacts onto their surfaces, and would otherwise push them into one it had not yet met.
+bool Mechanics::HoldDrivenIn() {
+  std::vector<int>& driven = sunkRows_;
+  driven.clear();
+  contact::KeyCursor before(sunkAtStart_, contact::FirstOf{});
+  for (const ContactPoint& p : contactPoints_) {
+    if (p.row < 0) continue;
+    const Row& row = rows_[p.row];
+    if (row.candidate || row.g >= -contactGap_ || HeldInProjection(row)) continue;
+    if (before.Contains(p.key) && row.g >= contact::ValueOr0(before, p.key) - contactGap_) continue;
+    driven.push_back(p.row);
+  }
+  HoldInProjection(driven);
+  return !driven.empty();
+}
+
+// The rows of held points that no solve takes part in (HoldSunkPoints).
+void Mechanics::SunkRows(std::vector<int>& out) const {
+  out.clear();
+  for (const ContactPoint& p : contactPoints_)
+    if (p.row >= 0 && !rows_[p.row].candidate && HeldInProjection(rows_[p.row]))
+      out.push_back(p.row);
 }
 
 int Mechanics::CollisionEventIndex() const {

@@ -526,6 +526,9 @@ bool Mechanics::SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& s
     const Row& row = rows_[rows[r]];
     sweepB_[r] = row.velocityTarget;
     sweepRows_[r].lower = row.oneSided ? 0.0 : -kInfinity;
+    // As in the exact projection, a fast step's push may be taken back (SolveVelocities).
+    if (forcedStep_ > 0 && row.oneSided && !row.speculative && RowRate(row) <= RestSpeed())
+      sweepRows_[r].lower = -forcedStep_ * contactPoints_[row.contact].force;
     sweepRows_[r].upper = kInfinity;
   }
   sweepWarm_.resize(n);
