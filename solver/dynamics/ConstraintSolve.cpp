@@ -1930,7 +1930,7 @@ void Mechanics::SolveVelocities(Eigen::VectorXd& state) {
     // corner of its support, and a column would rock on for ever. A point leaving faster than
     // a resting one may is leaving, and is let go.
     if (forcedStep_ > 0 && row.oneSided && row.contact >= 0 && !row.speculative &&
-        RowRate(row) <= RestSpeed())
+        row.velocityTarget - b[k] <= RestSpeed())
       lower[k] = -forcedStep_ * contactPoints_[row.contact].force;
   }
   // Velocities that already meet every contact row to within the residual the bounded solve

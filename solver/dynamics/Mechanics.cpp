@@ -773,7 +773,9 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
   // Whether the rows still stand where the contacts' flags were refreshed: no Newton step moved
   // the bodies since.
   bool flagsStand = false;
-  bool sunk = false;  // points sunk in and opening slowly are held (HoldSunkPoints)
+  // Points sunk in and opening slowly, or driven in by the projection itself, are held
+  // (HoldSunkPoints, HoldDrivenIn).
+  bool sunk = false;
   for (int iteration = 0; iteration < 100; ++iteration) {
     BuildRows(context);
     moved = false;
