@@ -865,16 +865,20 @@ void Mechanics::RefreshContactFlags() {
   leaving_.clear();
   for (ContactManifold& m : manifolds_)
     m.touching = false;
-  // A fast run's point at its surface that opens no faster than a resting contact may (by the
-  // overlap error in a frame) still rests there. Counted as opening it would carry nothing: a
-  // box rocking a hair on its support would stand on one corner and be thrown over it by its
-  // own friction, and a point sunk in would be left out of the projection of the positions
-  // while the bodies moved off their other contacts pressed it deeper.
-  const double opening = sweptContacts_ ? std::max(OpeningSpeed(), RestSpeed()) : OpeningSpeed();
+  const double opening = OpeningSpeed();
+  // A fast run's point that touched where the step began, and is still at its surface opening
+  // no faster than a resting contact may (by the overlap error in a frame), still rests there.
+  // Counted as opening it would carry nothing: a box rocking a hair on its support would stand
+  // on one corner and be thrown over it by its own friction. A point that has just struck and
+  // bounces off is leaving, however slowly.
+  const double resting = sweptContacts_ ? std::max(opening, RestSpeed()) : opening;
+  contact::KeyCursor before(touchingBefore_);
   for (ContactPoint& p : contactPoints_) {
     if (p.row < 0) continue;  // well apart
     Row& row = rows_[p.row];
-    const bool touching = row.g <= contactGap_ && RowRate(row) <= opening;
+    const double rate = RowRate(row);
+    const bool touching = row.g <= contactGap_ &&
+                          (rate <= opening || (rate <= resting && before.Contains(p.key)));
     row.candidate = touching;
     if (!touching && row.g <= contactGap_) leaving_.push_back(p.key);
     if (!touching) continue;

@@ -773,6 +773,7 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
   // Whether the rows still stand where the contacts' flags were refreshed: no Newton step moved
   // the bodies since.
   bool flagsStand = false;
+  if (sweptContacts_) touchingBefore_.assign(touching_.begin(), touching_.end());
   // Points sunk in and opening slowly, or driven in by the projection itself, are held
   // (HoldSunkPoints, HoldDrivenIn).
   bool sunk = false;

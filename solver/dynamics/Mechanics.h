@@ -753,6 +753,8 @@ class Mechanics {
   std::vector<int> velocityRows_, projectRows_, sunkRows_;  // buffers of the projections
   // The points sunk in where a fast run's projection of the positions began, and how deep.
   std::vector<std::pair<ContactKey, double>> sunkAtStart_;
+  // The points touching where a fast run's step began (its projection's), sorted.
+  std::vector<ContactKey> touchingBefore_;
   Eigen::VectorXd projectResidual_, projectStep_;
   // The velocities a projection refreshed the contacts' flags with.
   Eigen::VectorXd flagsVelocities_;
