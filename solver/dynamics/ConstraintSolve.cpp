@@ -1972,6 +1972,15 @@ void Mechanics::SolveVelocities(Eigen::VectorXd& state) {
     b[k] = row.velocityTarget - RowRate(row);
     lower[k] = row.oneSided ? 0.0 : -kInfinity;
     upper[k] = kInfinity;
+    // A fast step's forces have pushed each of its resting contact points over the whole step
+    // already. What the projection stops (a slip, an approach), it may stop by taking some of
+    // that push back, down to none, as forces that knew the step's end would have pushed less:
+    // able only to push harder, it would stop a slip on a box's top by tipping the box onto a
+    // corner of its support, and a column would rock on for ever. A point leaving faster than
+    // a resting one may is leaving, and is let go.
+    if (forcedStep_ > 0 && row.oneSided && row.contact >= 0 && !row.speculative &&
+        row.velocityTarget - b[k] <= RestSpeed())
+      lower[k] = -forcedStep_ * contactPoints_[row.contact].force;
   }
   // Velocities that already meet every contact row to within the residual the bounded solve
   // itself leaves a held row (a resting pile after a step that its own projection made, off by

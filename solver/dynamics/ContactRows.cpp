@@ -876,10 +876,19 @@ void Mechanics::RefreshContactFlags() {
   for (ContactManifold& m : manifolds_)
     m.touching = false;
   const double opening = OpeningSpeed();
+  // A fast run's point that touched where the step began, and is still at its surface opening
+  // no faster than a resting contact may (by the overlap error in a frame), still rests there.
+  // Counted as opening it would carry nothing: a box rocking a hair on its support would stand
+  // on one corner and be thrown over it by its own friction. A point that has just struck and
+  // bounces off is leaving, however slowly.
+  const double resting = sweptContacts_ ? std::max(opening, RestSpeed()) : opening;
+  contact::KeyCursor before(touchingBefore_);
   for (ContactPoint& p : contactPoints_) {
     if (p.row < 0) continue;  // well apart
     Row& row = rows_[p.row];
-    const bool touching = row.g <= contactGap_ && RowRate(row) <= opening;
+    const double rate = RowRate(row);
+    const bool touching = row.g <= contactGap_ &&
+                          (rate <= opening || (rate <= resting && before.Contains(p.key)));
     row.candidate = touching;
     if (!touching && row.g <= contactGap_) leaving_.push_back(p.key);
     if (!touching) continue;
@@ -1021,10 +1030,18 @@ void Mechanics::SolveAccelerations() {
     return;
   }
   const StageTimer timer(contactTimes_.solve, timeStages_);
+  turnedSlips_.clear();
+  turnedWays_.clear();
+  unturnedSlips_.clear();
   ContactAccelerationTerms();
   baseForce_ = force_;
   if (!SweepsApply(solveRows_)) {
     SolveContactRounds();
+    while (StickTurningSlips()) {
+      SelectBuiltRows();
+      ContactAccelerationTerms();
+      SolveContactRounds();
+    }
   } else if (!SweepAccelerations()) {
     ++exactPileSolves_;
     SolveContactRounds();
@@ -1474,6 +1491,7 @@ double Mechanics::StepApproach(const Row& row) const {
 // each meeting located in time costs several.
 void Mechanics::HoldApproaches(double step) {
   heldApproaches_.clear();
+  heldArrivals_.clear();
   stoppedSlips_.clear();
   exactImpacts_.clear();
   if (!sweptContacts_ || !(step > 0)) return;
@@ -1584,7 +1602,10 @@ void Mechanics::StopSlipsAhead() {
   };
   for (const ContactManifold& m : manifolds_) {
     if (!m.touching || m.slide == 0 || m.frictionRow < 0 || !MayHoldAhead(m) || alone(m)) continue;
-    if (m.slide * ManifoldSlip(m) > 0) continue;
+    // A manifold its evaluation made stick stops here too (StickTurningSlips).
+    if (m.slide * ManifoldSlip(m) > 0 &&
+        !std::binary_search(turnedSlips_.begin(), turnedSlips_.end(), m.key))
+      continue;
     Row& row = rows_[m.frictionRow];
     row.candidate = true;
     row.speculative = true;
@@ -1674,9 +1695,11 @@ void Mechanics::RememberHeldApproaches() {
     if (!row.speculative || row.friction) continue;
     const ContactPoint& p = contactPoints_[row.contact];
     heldApproaches_.emplace_back(p.key, impulse);
+    heldArrivals_.emplace_back(p.key, RowRate(row));
     if (impulse > 0) stoppedBodies_[manifolds_[p.manifold].a] = stoppedBodies_[manifolds_[p.manifold].b] = 1;
   }
   std::sort(heldApproaches_.begin(), heldApproaches_.end());
+  std::sort(heldArrivals_.begin(), heldArrivals_.end());
 }
 
 // Where a point held to its gap in the step has been struck at its end, the impulse that held
@@ -1688,11 +1711,22 @@ void Mechanics::GiveBackHeldApproaches(Eigen::VectorXd& state, const Struck& str
   if (heldApproaches_.empty()) return;
   auto velocity = state.tail(dofCount_);
   contact::KeyCursor held(heldApproaches_, contact::FirstOf{});
+  contact::KeyCursor arrived(heldArrivals_, contact::FirstOf{});
   for (const ContactPoint& p : contactPoints_) {
     if (p.row < 0 || !struck(p)) continue;
-    const double impulse = contact::ValueOr0(held, p.key);
+    double impulse = contact::ValueOr0(held, p.key);
     if (impulse == 0) continue;
     const Row& row = rows_[p.row];
+    // The projection held the point together with the rest of the pile, whose friction and
+    // other points it stopped as well: its impulse alone, given back, could make the point
+    // approach faster than it ever did, and the impact would throw it off with energy the step
+    // never had. It is given back as far as the approach the point arrived with.
+    double reach = 0;
+    for (int i = row.begin; i < row.begin + row.count; ++i)
+      reach += entries_[i].second * entries_[i].second * invMass_[entries_[i].first];
+    const double arrival = std::min(contact::ValueOr0(arrived, p.key), 0.0);
+    if (reach > 0) impulse = std::min(impulse, std::max(RowRate(row) - arrival, 0.0) / reach);
+    if (!(impulse > 0)) continue;
     for (int i = row.begin; i < row.begin + row.count; ++i) {
       const int dof = entries_[i].first;
       velocity[dof] -= invMass_[dof] * entries_[i].second * impulse;
@@ -1701,6 +1735,7 @@ void Mechanics::GiveBackHeldApproaches(Eigen::VectorXd& state, const Struck& str
     }
   }
   heldApproaches_.clear();
+  heldArrivals_.clear();
 }
 
 // The struck points by their approach, the fastest first. An impact changes the velocities of

@@ -46,6 +46,9 @@ constexpr size_t kFewestSweptRows = 1500;
 constexpr int kMostFrictionRounds = 5;
 // Solves that take the compliance back out of an exact start of the sweeps.
 constexpr int kComplianceRefinements = 2;
+// How near the friction of a manifold made to stick must come to its bound against the slip,
+// relative to that bound, to count as held there (what the friction rounds settle to).
+constexpr double kTurnedAtBound = 1e-6;
 
 // The least forces, none pulling, of supports reaching a body along the given directions (its
 // rows' entries on its coordinates), that make up the load: y solves (G G') y = load on the
@@ -526,6 +529,9 @@ bool Mechanics::SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& s
     const Row& row = rows_[rows[r]];
     sweepB_[r] = row.velocityTarget;
     sweepRows_[r].lower = row.oneSided ? 0.0 : -kInfinity;
+    // As in the exact projection, a fast step's push may be taken back (SolveVelocities).
+    if (forcedStep_ > 0 && row.oneSided && !row.speculative && RowRate(row) <= RestSpeed())
+      sweepRows_[r].lower = -forcedStep_ * contactPoints_[row.contact].force;
     sweepRows_[r].upper = kInfinity;
   }
   sweepWarm_.resize(n);
@@ -557,6 +563,155 @@ bool Mechanics::SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& s
   contact::SortKept(lastPointImpulses_);
   contact::SortKept(lastFrictionImpulses_);
   return true;
+}
+
+// A fast step moves by the accelerations of its first evaluation for the whole step: the kinetic
+// friction of a manifold that slips slowly would turn its slip back many times over, and what
+// the projection of the velocities then took back out of it would tip the bodies. A manifold
+// between moving bodies whose slip its accelerations turn back within a frame sticks instead,
+// for this evaluation and the step after it, which stops the slip as its friction would have
+// early in the step; a body sliding alone on a fixed one is left to slide, its stop is located
+// (StopSlipsAhead). One that then needs all its friction against the slip and more cannot
+// stop: it slides on. Answers whether any manifold changed, and the solve is to be made again.
+bool Mechanics::StickTurningSlips() {
+  if (!sweptContacts_ || !(frameStep_ > 0)) return false;
+  bool sliding = false;
+  for (const ContactManifold& m : manifolds_)
+    sliding = sliding || (m.touching && m.slide != 0 && m.frictionRow >= 0);
+  if (!sliding && turnedWays_.empty()) return false;
+  std::vector<int>& touching = touchingManifolds_;
+  touching.assign(BodyCount(), 0);
+  for (const ContactManifold& m : manifolds_) {
+    if (!m.touching) continue;
+    ++touching[m.a];
+    ++touching[m.b];
+  }
+  bool changed = false;
+  for (ContactManifold& m : manifolds_) {
+    if (m.slide != 0 || m.frictionRow < 0 || turnedWays_.empty()) continue;
+    const auto way = std::lower_bound(turnedWays_.begin(), turnedWays_.end(),
+                                      std::make_pair(m.key, -2));
+    if (way == turnedWays_.end() || way->first != m.key) continue;
+    Row& row = rows_[m.frictionRow];
+    const double limit = way->second > 0 ? -row.lower : row.upper;
+    if (!(-way->second * row.lambda >= limit * (1 - kTurnedAtBound))) continue;
+    m.slide = way->second;
+    row.candidate = false;
+    turnedSlips_.erase(std::lower_bound(turnedSlips_.begin(), turnedSlips_.end(), m.key));
+    turnedWays_.erase(way);
+    unturnedSlips_.insert(std::lower_bound(unturnedSlips_.begin(), unturnedSlips_.end(), m.key),
+                          m.key);
+    changed = true;
+  }
+  if (!sliding) return changed;
+  Eigen::VectorXd& acceleration = turningAcceleration_;
+  acceleration = force_;
+  for (size_t i = 0; i < solveRows_.size(); ++i) {
+    const Row& row = rows_[solveRows_[i]];
+    for (int k = row.begin; k < row.begin + row.count; ++k)
+      acceleration[entries_[k].first] += entries_[k].second * solveX_[static_cast<int>(i)];
+  }
+  acceleration.array() *= invMass_.array();
+  for (ContactManifold& m : manifolds_) {
+    if (!m.touching || m.slide == 0 || m.frictionRow < 0 || !MayHoldAhead(m)) continue;
+    if (Immobile(m.a) != Immobile(m.b) && touching[Immobile(m.a) ? m.b : m.a] == 1) continue;
+    if (std::binary_search(unturnedSlips_.begin(), unturnedSlips_.end(), m.key)) continue;
+    Row& row = rows_[m.frictionRow];
+    double turn = 0, reach = 0;
+    for (int k = row.begin; k < row.begin + row.count; ++k) {
+      turn += entries_[k].second * acceleration[entries_[k].first];
+      reach += entries_[k].second * entries_[k].second * invMass_[entries_[k].first];
+    }
+    // Rounds that did not settle left the sliding manifolds without friction: what their kinetic
+    // friction alone would turn is counted in.
+    if (m.friction == 0) {
+      double normal = 0;
+      for (int k = m.first; k < m.first + m.count; ++k)
+        normal += contactPoints_[k].force;
+      turn -= m.slide * m.kineticFriction * normal * reach;
+    }
+    if (m.slide * (RowRate(row) + frameStep_ * turn) > 0) continue;
+    turnedWays_.insert(
+        std::lower_bound(turnedWays_.begin(), turnedWays_.end(), std::make_pair(m.key, -2)),
+        std::make_pair(m.key, m.slide));
+    turnedSlips_.insert(std::lower_bound(turnedSlips_.begin(), turnedSlips_.end(), m.key), m.key);
+    m.slide = 0;
+    row.candidate = true;
+    changed = true;
+  }
+  return changed;
+}
+
+// The friction of a manifold made to stick while it still slips acts against the slip only:
+// held the other way, it would drive the slip on for the whole step.
+void Mechanics::BoundTurnedFriction() {
+  const int n = static_cast<int>(solveRows_.size());
+  for (int i = 0; i < n; ++i) {
+    const Row& row = rows_[solveRows_[i]];
+    if (!row.friction) continue;
+    const ContactKey& key = manifolds_[row.contact].key;
+    const auto way =
+        std::lower_bound(turnedWays_.begin(), turnedWays_.end(), std::make_pair(key, -2));
+    if (way == turnedWays_.end() || way->first != key) continue;
+    if (way->second > 0)
+      solveUpper_[i] = std::min(solveUpper_[i], 0.0);
+    else
+      solveLower_[i] = std::max(solveLower_[i], 0.0);
+  }
+}
+
+// A fast step may leave a point sunk in by up to its overlap and opening, too slowly to be out of
+// it within a frame: it counts as opening, so no solve takes part in it, yet the projection of
+// the positions must still bring it out. Left out, it would be pressed further in at every
+// step by the bodies the projection moves off their other contacts, while its neighbours took
+// its load. Answers whether any point is sunk so.
+bool Mechanics::HoldSunkPoints() {
+  sunkAtStart_.clear();
+  // A point sunk in and not touching is one of those the flags found leaving.
+  if (!sweptContacts_ || !(frameStep_ > 0) || leaving_.empty()) return false;
+  std::vector<int>& sunk = sunkRows_;
+  sunk.clear();
+  for (const ContactPoint& p : contactPoints_) {
+    if (p.row < 0) continue;
+    const Row& row = rows_[p.row];
+    if (row.candidate || row.g >= -contactGap_) continue;
+    sunkAtStart_.emplace_back(p.key, row.g);
+    if (RowRate(row) * frameStep_ >= -row.g) continue;
+    sunk.push_back(p.row);
+  }
+  if (sunkAtStart_.empty()) return false;
+  contact::SortKept(sunkAtStart_);
+  if (sunk.empty()) return false;
+  HoldInProjection(sunk);
+  return true;
+}
+
+// The points the projection's own steps have driven in (apart where it began, or deeper than
+// they were), held from then on as the sunk ones are: it moves the bodies to bring their other
+// contacts onto their surfaces, and would otherwise push them into one it had not yet met.
+bool Mechanics::HoldDrivenIn() {
+  if (contactPoints_.empty()) return false;
+  std::vector<int>& driven = sunkRows_;
+  driven.clear();
+  contact::KeyCursor before(sunkAtStart_, contact::FirstOf{});
+  for (const ContactPoint& p : contactPoints_) {
+    if (p.row < 0) continue;
+    const Row& row = rows_[p.row];
+    if (row.candidate || row.g >= -contactGap_ || HeldInProjection(row)) continue;
+    if (before.Contains(p.key) && row.g >= contact::ValueOr0(before, p.key) - contactGap_) continue;
+    driven.push_back(p.row);
+  }
+  if (driven.empty()) return false;
+  HoldInProjection(driven);
+  return true;
+}
+
+// The rows of held points that no solve takes part in (HoldSunkPoints).
+void Mechanics::SunkRows(std::vector<int>& out) const {
+  out.clear();
+  for (const ContactPoint& p : contactPoints_)
+    if (p.row >= 0 && !rows_[p.row].candidate && HeldInProjection(rows_[p.row]))
+      out.push_back(p.row);
 }
 
 }  // namespace yb::dynamics

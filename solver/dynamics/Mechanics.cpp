@@ -658,6 +658,7 @@ void Mechanics::ComputeB() {
     solveLower_[i] = row.lower;
     solveUpper_[i] = row.upper;
   }
+  if (!turnedWays_.empty()) BoundTurnedFriction();
 }
 
 // A resting contact that drifts (a point opening or closing, a sticking manifold slipping, at the
@@ -772,6 +773,10 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
   // Whether the rows still stand where the contacts' flags were refreshed: no Newton step moved
   // the bodies since.
   bool flagsStand = false;
+  if (sweptContacts_) touchingBefore_.assign(touching_.begin(), touching_.end());
+  // Points sunk in and opening slowly, or driven in by the projection itself, are held
+  // (HoldSunkPoints, HoldDrivenIn).
+  bool sunk = false;
   for (int iteration = 0; iteration < 100; ++iteration) {
     BuildRows(context);
     moved = false;
@@ -781,6 +786,9 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
       RememberClosedContacts();
       flagsVelocities_ = state.tail(dofCount_);
       flagsStand = true;
+      sunk = HoldSunkPoints();
+    } else if (sweptContacts_ && frameStep_ > 0) {
+      sunk = HoldDrivenIn() || sunk;
     }
     SelectBuiltRows();
     std::vector<int>& rows = projectRows_;
@@ -811,6 +819,15 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
         worstRow = i;
       }
       rows.push_back(i);
+    }
+    if (sunk) {
+      SunkRows(sunkRows_);
+      g.conservativeResize(static_cast<int>(rows.size() + sunkRows_.size()));
+      for (int i : sunkRows_) {
+        g[static_cast<int>(rows.size())] = rows_[i].g;
+        if (std::abs(rows_[i].g) > residual) residual = std::abs(rows_[i].g);
+        rows.push_back(i);
+      }
     }
     if (residual <= tolerance) break;
     HoldInProjection(rows);
@@ -951,7 +968,9 @@ void Mechanics::ProjectVelocities(double time, Eigen::VectorXd& state, double st
   SelectBuiltRows();
   velocityStep_ = time == sweptForcesAt_ ? step : 0.0;
   velocitiesSwept_ = false;
+  forcedStep_ = sweptContacts_ ? step : 0.0;
   SolveVelocities(state);
+  forcedStep_ = 0;
   velocityStep_ = 0;
   RememberHeldApproaches();
   MoveTo(state);

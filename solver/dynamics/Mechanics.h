@@ -605,6 +605,9 @@ class Mechanics {
   // The contacts a projection has brought onto their surfaces, which it keeps there.
   bool HeldInProjection(const Row& row) const;
   void HoldInProjection(const std::vector<int>& rows);
+  bool HoldSunkPoints();
+  bool HoldDrivenIn();
+  void SunkRows(std::vector<int>& out) const;
   void ResolveImpacts(Eigen::VectorXd& state);
   // Collisions found ahead of a fast step (ContactRows.cpp): the points near enough to close
   // within the step are held to their gap, and the impulses that held them remembered.
@@ -676,6 +679,8 @@ class Mechanics {
   void ContactAccelerationTerms();
   void SolveAccelerations();
   void SolveContactRounds();
+  bool StickTurningSlips();
+  void BoundTurnedFriction();
   // Sweeps (ContactSweeps.cpp): projected Gauss-Seidel over the contact rows.
   bool SweepsApply(const std::vector<int>& rows) const;
   bool SweepsApplyAhead(const std::vector<int>& rows) const;
@@ -755,7 +760,11 @@ class Mechanics {
   std::vector<int> solveRows_;     // active rows that are independent
   bool linearProjection_ = false;  // the last evaluation's rows are all plain equalities
   Eigen::VectorXd tangentAcross_[2];  // buffers of KeepTangentPart, per half of the state
-  std::vector<int> velocityRows_, projectRows_;  // buffers of the projections
+  std::vector<int> velocityRows_, projectRows_, sunkRows_;  // buffers of the projections
+  // The points sunk in where a fast run's projection of the positions began, and how deep.
+  std::vector<std::pair<ContactKey, double>> sunkAtStart_;
+  // The points touching where a fast run's step began (its projection's), sorted.
+  std::vector<ContactKey> touchingBefore_;
   Eigen::VectorXd projectResidual_, projectStep_;
   // The velocities a projection refreshed the contacts' flags with.
   Eigen::VectorXd flagsVelocities_;
@@ -1079,10 +1088,14 @@ class Mechanics {
   Eigen::VectorXd sweepWarm_;
   double sweptForcesAt_ = NAN;  // the time of the last forces the sweeps found
   double velocityStep_ = 0;     // the step of the velocities being projected, or 0
+  // The fast step whose velocities are being projected after its forces moved them, or 0.
+  double forcedStep_ = 0;
   bool velocitiesSwept_ = false;  // the last projection of the velocities was swept
   // Each point held to its gap in the last velocity projection of a fast step, with the impulse
   // that held it, by key, sorted; until the impacts at the step's end have used them.
   std::vector<std::pair<ContactKey, double>> heldApproaches_;
+  // The rate at which each of those points approached before the projection held it, sorted.
+  std::vector<std::pair<ContactKey, double>> heldArrivals_;
   std::vector<ContactKey> stoppedSlips_;  // manifolds a fast step stopped sliding, sorted
   // FollowConstantSlides: the accelerations that started the last two steps, with their times,
   // and per body whether it slid on fixed bodies alone in each (empty where none did); per body
@@ -1105,6 +1118,12 @@ class Mechanics {
   std::vector<char> engagedBodies_;
   std::vector<int> lonePoints_;
   std::vector<int> touchingManifolds_;  // per body, a buffer of StopSlipsAhead
+  // Sliding manifolds the last evaluation of a fast run made stick (StickTurningSlips), sorted;
+  // with the way each slid, and those that could not stick.
+  std::vector<ContactKey> turnedSlips_;
+  std::vector<std::pair<ContactKey, int>> turnedWays_;
+  std::vector<ContactKey> unturnedSlips_;
+  Eigen::VectorXd turningAcceleration_;  // a buffer of StickTurningSlips
   double fastStep_ = 0;  // the last step a fast run held its approaches over
   std::vector<char> approachKinds_;
 };
