@@ -20,15 +20,23 @@ int Islands::Root(int body) {
   return body;
 }
 
-void Islands::Update(double dt, const std::vector<char>& resting,
-                     const std::vector<std::pair<int, int>>& touching,
+bool Islands::Rest(double dt, const std::vector<char>& resting) {
+  const int bodies = static_cast<int>(asleep_.size());
+  bool restedEnough = false;
+  for (int i = 0; i < bodies; ++i) {
+    if (asleep_[i]) continue;
+    rested_[i] = resting[i] ? rested_[i] + dt : 0.0;
+    restedEnough = restedEnough || (sleepable_[i] && rested_[i] >= kRestTime);
+  }
+  return restedEnough;
+}
+
+void Islands::Settle(const std::vector<std::pair<int, int>>& touching,
                      std::vector<int>& fellAsleep) {
   const int bodies = static_cast<int>(asleep_.size());
   for (int i = 0; i < bodies; ++i) {
     parent_[i] = i;
     blocked_[i] = 0;
-    if (asleep_[i]) continue;
-    rested_[i] = resting[i] ? rested_[i] + dt : 0.0;
   }
   // Awake bodies in contact form one island; a sleeping body touched by an awake one has been
   // woken by the caller before, so only awake pairs join.

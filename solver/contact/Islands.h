@@ -21,11 +21,13 @@ class Islands {
   bool Asleep(int body) const { return asleep_[body] != 0; }
   bool AnyAsleep() const { return asleepCount_ > 0; }
 
-  // After a step of length dt: `resting` per body whether it moved slower than the rest speed,
-  // `touching` the pairs of movable bodies in contact. Bodies whose island has rested long
-  // enough fall asleep and are appended to `fellAsleep`.
-  void Update(double dt, const std::vector<char>& resting,
-              const std::vector<std::pair<int, int>>& touching, std::vector<int>& fellAsleep);
+  // After a step of length dt: `resting` per body whether it moved slower than the rest speed.
+  // True when some awake body that may sleep has now rested for the rest time: only then can an
+  // island fall asleep (see Settle).
+  bool Rest(double dt, const std::vector<char>& resting);
+  // After Rest answered true: `touching` the pairs of movable bodies in contact. Bodies whose
+  // island has rested long enough fall asleep and are appended to `fellAsleep`.
+  void Settle(const std::vector<std::pair<int, int>>& touching, std::vector<int>& fellAsleep);
   // Wakes the island the body sleeps in, appending its bodies to `woke`; nothing when it is awake.
   void Wake(int body, std::vector<int>& woke);
 

@@ -308,12 +308,15 @@ void Mechanics::UpdateSleep(Eigen::VectorXd& state) {
         Length(v_[3 * i], v_[3 * i + 1]) + std::abs(v_[3 * i + 2]) * outlines_[i].reach;
     resting_[i] = speed <= restSpeed;
   }
+  sleepChange_.clear();
+  // Until some body has rested for the rest time no island can fall asleep, and the islands
+  // need not be found: a small world in motion pays for the rests alone.
+  if (!islands_.Rest(dt, resting_)) return;
   touchingPairs_.clear();
   for (const ContactManifold& m : manifolds_)
     if (m.touching && bodyKin_[m.a].dof >= 0 && bodyKin_[m.b].dof >= 0)
       touchingPairs_.emplace_back(m.a, m.b);
-  sleepChange_.clear();
-  islands_.Update(dt, resting_, touchingPairs_, sleepChange_);
+  islands_.Settle(touchingPairs_, sleepChange_);
   if (sleepChange_.empty()) return;
   auto velocity = state.tail(dofCount_);
   for (int i : sleepChange_) {

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
+#include "solver/contact/Islands.h"
 #include "solver/dynamics/Simulation.h"
 
 namespace yb::dynamics {
@@ -234,6 +236,57 @@ TEST_P(Sleeping, WorldAsleepStepsAsAWatchedOneDoes) {
       ASSERT_EQ(plain[k], watched[k]) << "at value " << k << ", " << stepsPerFrame
                                       << " steps a frame";
   }
+}
+
+// The islands themselves: bodies that may sleep fall asleep once they and everything awake they
+// touch have rested for the rest time, and not before.
+TEST(Islands, AnIslandSleepsOnceItsBodiesHaveRestedTheRestTime) {
+  contact::Islands islands;
+  islands.Reset(3);
+  islands.AllowSleep(1);
+  islands.AllowSleep(2);
+  const std::vector<char> resting{0, 1, 1};
+  const double half = contact::Islands::kRestTime / 2;
+  EXPECT_FALSE(islands.Rest(half, resting));
+  ASSERT_TRUE(islands.Rest(half, resting));
+  std::vector<int> fell;
+  islands.Settle({{1, 2}}, fell);
+  EXPECT_EQ(fell, (std::vector<int>{1, 2}));
+  EXPECT_TRUE(islands.Asleep(1) && islands.Asleep(2));
+  // Asleep, they rest no further and nothing more falls asleep.
+  EXPECT_FALSE(islands.Rest(half, resting));
+}
+
+TEST(Islands, AMovingBodyKeepsWhatItTouchesAwake) {
+  contact::Islands islands;
+  islands.Reset(3);
+  islands.AllowSleep(1);
+  islands.AllowSleep(2);
+  const std::vector<char> oneMoves{0, 1, 0};
+  ASSERT_TRUE(islands.Rest(contact::Islands::kRestTime, oneMoves));
+  std::vector<int> fell;
+  islands.Settle({{1, 2}}, fell);
+  EXPECT_TRUE(fell.empty());
+  EXPECT_FALSE(islands.AnyAsleep());
+  // Apart from the moving body, the one at rest sleeps alone.
+  ASSERT_TRUE(islands.Rest(contact::Islands::kRestTime, oneMoves));
+  islands.Settle({}, fell);
+  EXPECT_EQ(fell, (std::vector<int>{1}));
+  EXPECT_FALSE(islands.Asleep(2));
+}
+
+TEST(Islands, AMoveStartsTheRestAgain) {
+  contact::Islands islands;
+  islands.Reset(2);
+  islands.AllowSleep(1);
+  const double most = 0.8 * contact::Islands::kRestTime;
+  EXPECT_FALSE(islands.Rest(most, {0, 1}));
+  EXPECT_FALSE(islands.Rest(most, {0, 0}));
+  EXPECT_FALSE(islands.Rest(most, {0, 1}));
+  // A body that may not sleep never lets anything sleep, however long it rests.
+  contact::Islands held;
+  held.Reset(2);
+  EXPECT_FALSE(held.Rest(10 * contact::Islands::kRestTime, {1, 1}));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothModes, Sleeping, ::testing::Values(RunMode::Accurate, RunMode::Fast),
