@@ -16,13 +16,6 @@ namespace yb::dynamics {
 
 using namespace detail;
 
-double Mechanics::RowRate(const Row& row) const {
-  double rate = 0;
-  for (int i = row.begin; i < row.begin + row.count; ++i)
-    rate += entries_[i].second * velocity_[entries_[i].first];
-  return rate;
-}
-
 // J W J' x over the rows, at the cost of their entries: the coordinates they reach are summed
 // in a buffer of the world's size that is left zero again.
 void Mechanics::MulJWJt(const std::vector<int>& rows, const Eigen::VectorXd& x,
@@ -841,8 +834,11 @@ void Mechanics::SolveFactorisedPair(Eigen::VectorXd& a, Eigen::VectorXd& b) {
 
 void Mechanics::SelectRows() {
   // Written in place, room for every row made: a pile's rows are selected several times a step.
-  candidates_.resize(rows_.size());
-  int* candidate = candidates_.data();
+  // The buffer only grows, and the solve's list is resized only when its length changes: a
+  // small world's selections would otherwise spend more on sizing than on selecting.
+  if (candidates_.size() < rows_.size()) candidates_.resize(rows_.size());
+  int* const first = candidates_.data();
+  int* candidate = first;
   // The rows that take part, as (constraint, goal, sub) in order, compared with the last set as
   // they are read: the set is nearly always the one of the last evaluation.
   size_t at = 0;
@@ -866,7 +862,7 @@ void Mechanics::SelectRows() {
     lastSignature_.push_back(row.goal);
     lastSignature_.push_back(row.sub);
   }
-  candidates_.resize(candidate - candidates_.data());
+  const int count = static_cast<int>(candidate - first);
   if (same && at != lastSignature_.size()) {
     same = false;
     lastSignature_.resize(at);
@@ -874,15 +870,15 @@ void Mechanics::SelectRows() {
   if (!same) {
     chordReady_ = false;
     active_.clear();
-    for (int i : candidates_)
-      if (rows_[i].contact < 0) active_.push_back(i);
+    for (int k = 0; k < count; ++k)
+      if (rows_[first[k]].contact < 0) active_.push_back(first[k]);
     FindRedundantRows();
   }
-  solveRows_.resize(candidates_.size());
-  int* solved = solveRows_.data();
-  for (int i : candidates_)
-    if (!rows_[i].redundant) *solved++ = i;
-  solveRows_.resize(solved - solveRows_.data());
+  int solved = 0;
+  for (int k = 0; k < count; ++k)
+    if (!rows_[first[k]].redundant) first[solved++] = first[k];
+  if (solveRows_.size() != static_cast<size_t>(solved)) solveRows_.resize(solved);
+  std::copy(first, first + solved, solveRows_.begin());
 }
 
 // Rows that depend on others are dropped from the solve (their multipliers stay zero) and

@@ -301,7 +301,7 @@ void Mechanics::UpdateSleep(Eigen::VectorXd& state) {
   sleepClock_ = time_;
   if (!(dt > 0)) return;
   const double restSpeed = contactGap_ / contact::Islands::kRestTime;
-  resting_.assign(BodyCount(), 0);
+  SetFlags(resting_, BodyCount(), 0);
   for (int i : colliders_) {
     if (bodyKin_[i].dof < 0) continue;
     const double speed =
@@ -478,6 +478,8 @@ void Mechanics::FindContacts() {
     // written stalls on the store of that body.
     boxes_.resize(colliders_.size());
     searched_.resize(colliders_.size());
+    std::vector<contact::Box>& outlines = found_[0].outlines;
+    outlines.resize(colliders_.size());
     for (size_t k = 0; k < colliders_.size(); ++k) {
       const int i = colliders_[k];
       SearchedCollider& c = searched_[k];
@@ -494,6 +496,7 @@ void Mechanics::FindContacts() {
       } else {
         box = OutlineBox(i);
       }
+      outlines[k] = box;
       const double grow = margin_ / 2 + reach[k];
       box.minX -= grow;
       box.minY -= grow;
@@ -641,8 +644,10 @@ void Mechanics::AssignSlides() {
   }
 }
 
-// Appends the entries of a force along `direction` at a world point of a body.
-void Mechanics::ContactJacobian(int body, const Vector2d& point, const Vector2d& direction) {
+// Appends the entries of a force along `direction` at a world point of a body. Made in place in
+// each contact row's build, which a pile makes for every point at every step.
+[[gnu::always_inline]] inline void Mechanics::ContactJacobian(int body, const Vector2d& point,
+                                                              const Vector2d& direction) {
   const int dof = bodyKin_[body].dof;
   if (dof < 0) return;
   const Vector2d arm = point - Vector2d(q_[3 * body], q_[3 * body + 1]);
@@ -708,10 +713,7 @@ void Mechanics::FindContactGaps() {
     if ((flags[k] & kPointTouching) != 0) manifolds_[contactPoints_[k].manifold].touching = true;
 }
 
-const std::vector<char>& Mechanics::PointFlags() const {
-  if (pointFlagsSearch_ == loadedSearch_ && pointFlagsRefresh_ == flagRefreshes_ &&
-      pointFlags_.size() == contactPoints_.size())
-    return pointFlags_;
+const std::vector<char>& Mechanics::MakePointFlags() const {
   contact::KeyCursor touching(touching_), leaving(leaving_);
   pointFlags_.resize(contactPoints_.size());
   for (size_t k = 0; k < contactPoints_.size(); ++k) {
@@ -781,7 +783,7 @@ void Mechanics::BuildContactRows() {
   contact::KeyCursor closed(closedBefore_), held(projectionHeld_);
   const std::vector<char>& flags = PointFlags();
   std::vector<char>& rowed = manifoldRowed_;
-  rowed.assign(manifolds_.size(), 0);
+  SetFlags(rowed, manifolds_.size(), 0);
   rowedPoints_.clear();
   for (size_t k = 0; k < contactPoints_.size(); ++k) {
     ContactPoint& p = contactPoints_[k];
@@ -1070,7 +1072,7 @@ void Mechanics::SolveAccelerations() {
 // forces they come from.
 void Mechanics::SolveContactRounds() {
   std::vector<char>& kinetic = roundKinetic_;
-  kinetic.assign(manifolds_.size(), 0);
+  SetFlags(kinetic, manifolds_.size(), 0);
   // The rounds start from the normal forces of the solve before, where the same points were
   // there: a resting stack then needs one round. A new manifold's first round lets friction hold
   // whatever it must, which is the answer wherever it sticks within its bound; the rounds after
@@ -1516,7 +1518,7 @@ void Mechanics::HoldApproaches(double step) {
     return rate * step < -0.5 * (p.separation + aim);
   };
   std::vector<char>& meets = meetingBodies_;
-  meets.assign(BodyCount(), 0);
+  SetFlags(meets, BodyCount(), 0);
   // What each point is, worked out once for both passes: touching, or else rowed, and then
   // whether its own approach closes it.
   enum : char { kApart = 0, kTouching, kRowed, kCloses };
@@ -1534,7 +1536,7 @@ void Mechanics::HoldApproaches(double step) {
   }
   // A moving body that touches something takes part in a pile or a crowd.
   std::vector<char>& engaged = engagedBodies_;
-  engaged.assign(BodyCount(), 0);
+  SetFlags(engaged, BodyCount(), 0);
   for (size_t k = 0; k < contactPoints_.size(); ++k) {
     if (kinds[k] != kTouching) continue;
     const ContactManifold& m = manifolds_[contactPoints_[k].manifold];
@@ -1592,6 +1594,10 @@ void Mechanics::HoldApproaches(double step) {
 // the normal forces its step began with, it would tip over its edge rather than stop, and its
 // stop is located instead, where static friction then holds it.
 void Mechanics::StopSlipsAhead() {
+  // Where nothing slides (a resting pile, a crowd of balls) there is no slip to stop.
+  if (std::none_of(manifolds_.begin(), manifolds_.end(),
+                   [](const ContactManifold& m) { return m.touching && m.slide != 0; }))
+    return;
   std::vector<int>& touching = touchingManifolds_;
   touching.assign(BodyCount(), 0);
   for (const ContactManifold& m : manifolds_) {
@@ -1624,9 +1630,7 @@ bool Mechanics::MayHoldAhead(const ContactManifold& m) const {
   return !heldByRecord_[m.a] && !heldByRecord_[m.b];
 }
 
-bool Mechanics::FoundHere(const FoundContacts& found) const {
-  for (const HereAnswer& answer : hereAnswers_)
-    if (answer.search == found.search && answer.moves == moves_) return answer.here;
+bool Mechanics::FoundHereAnew(const FoundContacts& found) const {
   HereAnswer& answer = hereAnswers_[hereNext_];
   hereNext_ ^= 1;
   answer = HereAnswer{found.search, moves_, FoundHereNow(found)};
@@ -1664,10 +1668,15 @@ bool Mechanics::FoundHereNow(const FoundContacts& found) const {
 // How far out each collider's points were followed by the search made where the bodies are,
 // or null where none was.
 const std::vector<double>* Mechanics::ReachHere() const {
+  const FoundContacts* here = SearchHere();
+  return here != nullptr ? &here->reach : nullptr;
+}
+
+const Mechanics::FoundContacts* Mechanics::SearchHere() const {
   for (const FoundContacts& found : found_)
     if (found.search == loadedSearch_ && found.reach.size() == colliders_.size() &&
         FoundHere(found))
-      return &found.reach;
+      return &found;
   return nullptr;
 }
 
@@ -1690,7 +1699,7 @@ bool Mechanics::SlipStoppedInStep(const ContactManifold& m) const {
 // and the bodies they stopped.
 void Mechanics::RememberHeldApproaches() {
   if (!sweptContacts_) return;
-  stoppedBodies_.assign(BodyCount(), 0);
+  SetFlags(stoppedBodies_, BodyCount(), 0);
   const Eigen::VectorXd& impulses = velocitiesSwept_ ? sweepLambda_ : solveX_;
   for (size_t k = 0; k < velocityRows_.size(); ++k) {
     const Row& row = rows_[velocityRows_[k]];
@@ -2034,7 +2043,7 @@ void Mechanics::FindTouchable(double h) {
     ahead.maxY += round + 2 * std::max(vy, 0.0) * h;
     aheadBoxes_.push_back(ahead);
   }
-  touchable_.assign(colliders_.size(), 0);
+  SetFlags(touchable_, colliders_.size(), 0);
   for (const auto& [ka, kb] : stepPairs_) {
     if (!Overlap(sweptBoxes_[ka], sweptBoxes_[kb])) continue;
     touchable_[ka] |= static_cast<char>(Overlap(aheadBoxes_[ka], sweptBoxes_[kb]));
@@ -2052,26 +2061,33 @@ double Mechanics::ContactStepLimit(double h, double shortest) {
   limitingPair_ = {kNone, kNone};
   stepPairsValid_ = false;
   if (colliders_.empty() || !(h > 0)) return limit;
-  sweptBoxes_.clear();
-  stepOutlines_.clear();
-  stepSpeeds_.clear();
-  motions_.resize(colliders_.size());
-  for (size_t k = 0; k < colliders_.size(); ++k) {
+  // Per collider, written in place: the lists keep their length from step to step. A step
+  // nearly always starts where the last search was made, whose outline boxes stand.
+  const FoundContacts* here = SearchHere();
+  const bool boxesHere = here != nullptr && here->outlines.size() == colliders_.size();
+  const size_t count = colliders_.size();
+  if (sweptBoxes_.size() != count) {
+    sweptBoxes_.resize(count);
+    stepOutlines_.resize(count);
+    stepSpeeds_.resize(count);
+    motions_.resize(count);
+  }
+  for (size_t k = 0; k < count; ++k) {
     const int i = colliders_[k];
     const double speed = bodyKin_[i].dof >= 0 ? OutlineSpeed(i, h) : 0.0;
     motions_[k] = MotionOver(i, h);
-    stepSpeeds_.push_back(speed);
-    contact::Box box = OutlineBox(i);
-    stepOutlines_.push_back(box);
+    stepSpeeds_[k] = speed;
+    contact::Box box = boxesHere ? here->outlines[k] : OutlineBox(i);
+    stepOutlines_[k] = box;
     const double grow = margin_ / 2 + 2 * speed * h;
     box.minX -= grow;
     box.minY -= grow;
     box.maxX += grow;
     box.maxY += grow;
-    sweptBoxes_.push_back(box);
+    sweptBoxes_[k] = box;
   }
   // The reach of the search where the bodies are, before the pairs kept for it change.
-  const std::vector<double>* reach = ReachHere();
+  const std::vector<double>* reach = here != nullptr ? &here->reach : nullptr;
   KeepPairsNear(sweptBoxes_);
   // The pairs whose swept boxes, grown by the slack, overlap, picked out first without
   // branches. The searches inside the step find their bodies where the swept boxes say, but
@@ -2165,7 +2181,7 @@ void Mechanics::LetSlippedFrictionGo() {
 // Per body: whether it slides on a fixed body (or begins to in this step), and whether it
 // touches one that moves.
 bool Mechanics::FindSlidesAlone() {
-  slidesAlone_.assign(BodyCount(), 0);
+  SetFlags(slidesAlone_, BodyCount(), 0);
   bool any = false;
   for (const ContactManifold& m : manifolds_) {
     if (!m.touching) continue;

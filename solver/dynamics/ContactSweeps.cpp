@@ -604,18 +604,24 @@ bool Mechanics::StickTurningSlips() {
     changed = true;
   }
   if (!sliding) return changed;
+  // The accelerations of the solve, made at the first slip that may turn: a body sliding alone
+  // on a fixed one (a block on a slope) needs none.
   Eigen::VectorXd& acceleration = turningAcceleration_;
-  acceleration = force_;
-  for (size_t i = 0; i < solveRows_.size(); ++i) {
-    const Row& row = rows_[solveRows_[i]];
-    for (int k = row.begin; k < row.begin + row.count; ++k)
-      acceleration[entries_[k].first] += entries_[k].second * solveX_[static_cast<int>(i)];
-  }
-  acceleration.array() *= invMass_.array();
+  bool accelerated = false;
   for (ContactManifold& m : manifolds_) {
     if (!m.touching || m.slide == 0 || m.frictionRow < 0 || !MayHoldAhead(m)) continue;
     if (Immobile(m.a) != Immobile(m.b) && touching[Immobile(m.a) ? m.b : m.a] == 1) continue;
     if (std::binary_search(unturnedSlips_.begin(), unturnedSlips_.end(), m.key)) continue;
+    if (!accelerated) {
+      acceleration = force_;
+      for (size_t i = 0; i < solveRows_.size(); ++i) {
+        const Row& row = rows_[solveRows_[i]];
+        for (int k = row.begin; k < row.begin + row.count; ++k)
+          acceleration[entries_[k].first] += entries_[k].second * solveX_[static_cast<int>(i)];
+      }
+      acceleration.array() *= invMass_.array();
+      accelerated = true;
+    }
     Row& row = rows_[m.frictionRow];
     double turn = 0, reach = 0;
     for (int k = row.begin; k < row.begin + row.count; ++k) {

@@ -1118,8 +1118,11 @@ void Mechanics::EventValues(double time, const Eigen::VectorXd& state,
     BuildRows(context);
   for (int slot : oneSidedSlots_)
     rowOfSlot_[slot] = -1;
-  for (size_t i = 0; i < rows_.size(); ++i)
-    if (rows_[i].oneSided && rows_[i].contact < 0) rowOfSlot_[rows_[i].slot] = static_cast<int>(i);
+  // Contacts alone (no one-sided record) have no slot to look up among the rows.
+  if (!oneSidedSlots_.empty())
+    for (size_t i = 0; i < rows_.size(); ++i)
+      if (rows_[i].oneSided && rows_[i].contact < 0)
+        rowOfSlot_[rows_[i].slot] = static_cast<int>(i);
   for (int slot : oneSidedSlots_) {
     const int row = rowOfSlot_[slot];
     if ((slotFlags_[slot] & kContact) != 0 || row < 0)

@@ -379,7 +379,13 @@ class Mechanics {
                        RowBuilder& b, bool keepFoot);
   static int RowsOfGoal(const Constraint& record, const Goal& goal);
   void SetFlag(Row& row, RowFlag flag, bool on);
-  double RowRate(const Row& row) const;
+  // J v of the row: asked of every contact row several times a step, it is made in place.
+  double RowRate(const Row& row) const {
+    double rate = 0;
+    for (int i = row.begin; i < row.begin + row.count; ++i)
+      rate += entries_[i].second * velocity_[entries_[i].first];
+    return rate;
+  }
   // The rate above which a closed contact point counts as opening.
   double OpeningSpeed() const;
   // The acceleration that brings a resting contact row, at its rate, back to rest within a
@@ -972,11 +978,20 @@ class Mechanics {
     int64_t search = 0;  // which search it was, counted from 1
     std::vector<double> at;
     std::vector<double> reach;  // per collider, how much further out a fast run followed it
+    std::vector<contact::Box> outlines;  // per collider, its OutlineBox where it was made
     std::vector<ContactPoint> points;
     std::vector<ContactManifold> manifolds;
   };
   FoundContacts found_[2];
-  bool FoundHere(const FoundContacts& found) const;
+  // Answered in place where the answer of one of the last two asks still stands.
+  bool FoundHere(const FoundContacts& found) const {
+    for (const HereAnswer& answer : hereAnswers_)
+      if (answer.search == found.search && answer.moves == moves_) return answer.here;
+    return FoundHereAnew(found);
+  }
+  bool FoundHereAnew(const FoundContacts& found) const;
+  // The search in use, where it was made where the bodies stand; null where it was not.
+  const FoundContacts* SearchHere() const;
   bool FoundHereNow(const FoundContacts& found) const;
   // The last answers of FoundHere, each with the search it was asked of and the count of
   // moves when it was given: a step asks it many times where the bodies stand still.
@@ -1002,7 +1017,15 @@ class Mechanics {
   // out once per search and refresh of those lists, where the builds of a step ask again and
   // again.
   enum : char { kPointTouching = 1, kPointLeaving = 2 };
-  const std::vector<char>& PointFlags() const;
+  // The builds and event values of a step ask many times between two searches or refreshes:
+  // those asks are answered in place.
+  const std::vector<char>& PointFlags() const {
+    if (pointFlagsSearch_ == loadedSearch_ && pointFlagsRefresh_ == flagRefreshes_ &&
+        pointFlags_.size() == contactPoints_.size())
+      return pointFlags_;
+    return MakePointFlags();
+  }
+  const std::vector<char>& MakePointFlags() const;
   int64_t flagRefreshes_ = 0;
   mutable std::vector<char> pointFlags_;
   mutable int64_t pointFlagsSearch_ = -1, pointFlagsRefresh_ = -1;

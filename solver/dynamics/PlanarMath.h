@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include <Eigen/Core>
 
@@ -19,6 +20,13 @@ inline Vector2d Perp(const Vector2d& a) {
 inline double Cross(const Vector2d& a, const Vector2d& b) {
   return a.x() * b.y() - a.y() * b.x();
 }
+// Sets the list to n flags, each `value`, as assign would: written in place once the list has its
+// length, so that the few flags of a small world cost no call into the library.
+[[gnu::always_inline]] inline void SetFlags(std::vector<char>& flags, size_t n, char value) {
+  if (flags.size() != n) flags.resize(n);
+  std::fill(flags.begin(), flags.end(), value);
+}
+
 inline Vector2d Rotate(double angle, double x, double y) {
   const double c = std::cos(angle), s = std::sin(angle);
   return Vector2d(c * x - s * y, s * x + c * y);
