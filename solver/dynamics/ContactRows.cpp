@@ -84,16 +84,6 @@ class StageTimer {
   std::chrono::steady_clock::time_point start_;
 };
 
-// The length of (x, y): a square root where the squares neither overflow nor underflow, which is
-// all a speed ever needs, and hypot (many times slower) only outside that. A body at rest has
-// no speed to find.
-double Length(double x, double y) {
-  const double squared = x * x + y * y;
-  if (squared > 1e-290 && squared < 1e290) return std::sqrt(squared);
-  if (x == 0 && y == 0) return 0;
-  return std::hypot(x, y);
-}
-
 // Whether two bodies' outlines are made alike: their shapes and centres of mass the same to
 // the bit (a zero's sign included, which a centre of mass passes on to the outline).
 bool SameOutline(const dynamics::Body& a, const dynamics::Body& b) {
@@ -642,19 +632,6 @@ void Mechanics::AssignSlides() {
     while (slide != sliding_.end() && slide->first < m.key) ++slide;
     m.slide = slide != sliding_.end() && slide->first == m.key ? slide->second : 0;
   }
-}
-
-// Appends the entries of a force along `direction` at a world point of a body. Made in place in
-// each contact row's build, which a pile makes for every point at every step.
-[[gnu::always_inline]] inline void Mechanics::ContactJacobian(int body, const Vector2d& point,
-                                                              const Vector2d& direction) {
-  const int dof = bodyKin_[body].dof;
-  if (dof < 0) return;
-  const Vector2d arm = point - Vector2d(q_[3 * body], q_[3 * body + 1]);
-  if (direction.x() != 0) entries_.emplace_back(dof, direction.x());
-  if (direction.y() != 0) entries_.emplace_back(dof + 1, direction.y());
-  const double turn = Cross(arm, direction);
-  if (turn != 0) entries_.emplace_back(dof + 2, turn);
 }
 
 // The velocity-product term of a contact row along `direction` at a world point: what the
@@ -1968,37 +1945,6 @@ contact::Box Mechanics::OutlineBox(int body) const {
       add(placed.World(v), 0);
   }
   return box;
-}
-
-// How fast any point of a body's outline can move during a step of length h: its speed now,
-// and what its acceleration of the last evaluation adds over the step.
-double Mechanics::OutlineSpeed(int body, double h) const {
-  const double reach = outlines_[body].reach;
-  double speed = Length(v_[3 * body], v_[3 * body + 1]) + std::abs(v_[3 * body + 2]) * reach;
-  // Over no time the acceleration adds nothing: the searches ask so for every collider.
-  if (h == 0) return speed;
-  const int dof = bodyKin_[body].dof;
-  if (acceleration_.size() == dofCount_)
-    speed += h * (Length(acceleration_[dof], acceleration_[dof + 1]) +
-                  std::abs(acceleration_[dof + 2]) * reach);
-  return speed;
-}
-
-// How a body moves during a step of length h, as far as the closing of outlines goes: its
-// velocity now and at the end of the step (with the acceleration of the last evaluation), and
-// how fast its turning moves its outline.
-Mechanics::StepMotion Mechanics::MotionOver(int body, double h) const {
-  StepMotion motion;
-  const int dof = bodyKin_[body].dof;
-  if (dof < 0) return motion;
-  const bool accelerated = acceleration_.size() == dofCount_;
-  for (int k = 0; k < 2; ++k) {
-    motion.now[k] = v_[3 * body + k];
-    motion.end[k] = motion.now[k] + (accelerated ? h * acceleration_[dof + k] : 0.0);
-  }
-  const double turn = accelerated ? std::abs(acceleration_[dof + 2]) : 0.0;
-  motion.turning = (std::abs(v_[3 * body + 2]) + h * turn) * outlines_[body].reach;
-  return motion;
 }
 
 // How fast two outlines can close on each other during the step: their relative velocity and

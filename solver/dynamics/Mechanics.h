@@ -1175,6 +1175,52 @@ inline BodyState Mechanics::Body(int index) const {
   return s;
 }
 
+// How fast any point of a body's outline can move during a step of length h: its speed now,
+// and what its acceleration of the last evaluation adds over the step. Inline: every step limit
+// and search asks it of every collider.
+inline double Mechanics::OutlineSpeed(int body, double h) const {
+  const double reach = outlines_[body].reach;
+  double speed = detail::Length(v_[3 * body], v_[3 * body + 1]) + std::abs(v_[3 * body + 2]) * reach;
+  // Over no time the acceleration adds nothing: the searches ask so for every collider.
+  if (h == 0) return speed;
+  const int dof = bodyKin_[body].dof;
+  if (acceleration_.size() == dofCount_)
+    speed += h * (detail::Length(acceleration_[dof], acceleration_[dof + 1]) +
+                  std::abs(acceleration_[dof + 2]) * reach);
+  return speed;
+}
+
+// How a body moves during a step of length h, as far as the closing of outlines goes: its
+// velocity now and at the end of the step (with the acceleration of the last evaluation), and
+// how fast its turning moves its outline.
+inline Mechanics::StepMotion Mechanics::MotionOver(int body, double h) const {
+  StepMotion motion;
+  const int dof = bodyKin_[body].dof;
+  if (dof < 0) return motion;
+  const bool accelerated = acceleration_.size() == dofCount_;
+  for (int k = 0; k < 2; ++k) {
+    motion.now[k] = v_[3 * body + k];
+    motion.end[k] = motion.now[k] + (accelerated ? h * acceleration_[dof + k] : 0.0);
+  }
+  const double turn = accelerated ? std::abs(acceleration_[dof + 2]) : 0.0;
+  motion.turning = (std::abs(v_[3 * body + 2]) + h * turn) * outlines_[body].reach;
+  return motion;
+}
+
+// Appends the entries of a force along `direction` at a world point of a body. Inline: each
+// contact row's build makes two, and a pile builds a row for every point at every step.
+[[gnu::always_inline]] inline void Mechanics::ContactJacobian(int body,
+                                                              const Eigen::Vector2d& point,
+                                                              const Eigen::Vector2d& direction) {
+  const int dof = bodyKin_[body].dof;
+  if (dof < 0) return;
+  const Eigen::Vector2d arm = point - Eigen::Vector2d(q_[3 * body], q_[3 * body + 1]);
+  if (direction.x() != 0) entries_.emplace_back(dof, direction.x());
+  if (direction.y() != 0) entries_.emplace_back(dof + 1, direction.y());
+  const double turn = detail::Cross(arm, direction);
+  if (turn != 0) entries_.emplace_back(dof + 2, turn);
+}
+
 inline int Context::BodyCount() const {
   return mechanics_.BodyCount();
 }
