@@ -1180,7 +1180,8 @@ inline BodyState Mechanics::Body(int index) const {
 // and search asks it of every collider.
 inline double Mechanics::OutlineSpeed(int body, double h) const {
   const double reach = outlines_[body].reach;
-  double speed = detail::Length(v_[3 * body], v_[3 * body + 1]) + std::abs(v_[3 * body + 2]) * reach;
+  double speed =
+      detail::Length(v_[3 * body], v_[3 * body + 1]) + std::abs(v_[3 * body + 2]) * reach;
   // Over no time the acceleration adds nothing: the searches ask so for every collider.
   if (h == 0) return speed;
   const int dof = bodyKin_[body].dof;
