@@ -397,6 +397,7 @@ class Mechanics {
     double torque = 0;
   };
   FieldLoad LoadOfField(const Context& context, const Field& field, int self, int other) const;
+  void ApplyFixedDirectionField(const Context& context, const Field& field);
   FieldLoad LoadAlong(const Context& context, const Field& field, double angle,
                       const Eigen::Vector2d& arm) const;
   void AddPointForce(const PointKin& p, const Eigen::Vector2d& force);
