@@ -503,7 +503,7 @@ void Mechanics::FindContacts() {
     const StageTimer timer(contactTimes_.findPairs, timeStages_);
     KeepPairsNear(boxes_);
   }
-  const std::vector<std::pair<int, int>>& pairs = insideStep ? stepPairs_ : pairs_;
+  const std::vector<std::pair<int, int>>& pairs = insideStep ? stepSearchPairs_ : pairs_;
   const StageTimer timer(contactTimes_.narrowPhase, timeStages_);
   // A crowd's kept pairs are near or not in no order a branch could guess: the pairs of two
   // circles further apart than they look are passed over first without branches, and those left
@@ -1997,6 +1997,45 @@ void Mechanics::FindTouchable(double h) {
   }
 }
 
+// A search inside the step finds each box within its swept one grown by the slack: a body that
+// is one circle has then moved at most G (twice the way it can travel in the step, and the
+// slack, less the reach it is searched with) along each axis, so at most G sqrt(2) in all, and
+// the search finds its centre no further than its radius, half the margin and its reach from
+// any point it can be near. Two circles whose centres are further apart than the sum of their
+// radius, half the margin and G sqrt(2) each (the reach falls out, since sqrt(2) > 1) are
+// apart in every such search. The allowance covers the rounding of the boxes and of the
+// search's own test, so that the pairs any such search keeps are all listed.
+void Mechanics::ListStepSearchPairs(double h) {
+  // Per collider, its centre and how far from it a search may find it near: infinite where the
+  // outline is not one circle, so that its pairs are all listed.
+  stepCircles_.resize(colliders_.size());
+  for (size_t k = 0; k < colliders_.size(); ++k) {
+    const int i = colliders_[k];
+    const ColliderOutline& outline = colliderOutlines_[k];
+    StepCircle& c = stepCircles_[k];
+    c.centre = contact::PlacedPiece{nullptr, Vector2d(q_[3 * i], q_[3 * i + 1]), bodyKin_[i].cos,
+                                    bodyKin_[i].sin}
+                   .World(outline.centre);
+    const double moved = 2 * stepSpeeds_[k] * h + stepPairsSlack_;
+    c.extent = outline.radius >= 0 ? outline.radius + margin_ / 2 + std::sqrt(2.0) * moved
+                                   : HUGE_VAL;
+    c.size = c.centre.cwiseAbs().maxCoeff();
+  }
+  stepSearchPairs_.resize(stepPairs_.size());
+  size_t listed = 0;
+  for (const std::pair<int, int>& pair : stepPairs_) {
+    stepSearchPairs_[listed] = pair;
+    const StepCircle& a = stepCircles_[pair.first];
+    const StepCircle& b = stepCircles_[pair.second];
+    const double reach = a.extent + b.extent;
+    const double allowed = reach + 1e-9 * reach + 1e-12 * (a.size + b.size);
+    const double dx = b.centre.x() - a.centre.x(), dy = b.centre.y() - a.centre.y();
+    // An infinite reach keeps the pair: the comparison is false.
+    listed += static_cast<size_t>(!(dx * dx + dy * dy > allowed * allowed));
+  }
+  stepSearchPairs_.resize(listed);
+}
+
 // Only pairs that can meet within the step limit it: each body's box grows by twice the way its
 // outline can travel in the step, and a pair whose grown boxes overlap may close by a tenth of
 // the thinner outline per step (in a fast run, by most of the distance at which points have
@@ -2049,6 +2088,7 @@ double Mechanics::ContactStepLimit(double h, double shortest) {
   }
   stepPairs_.resize(listed);
   stepPairsValid_ = true;
+  ListStepSearchPairs(h);
   // Which bodies something can meet in the step, found once a pair would limit it.
   bool touchableFound = false;
   auto touchable = [&](int ka, int kb) {

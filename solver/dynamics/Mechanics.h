@@ -403,6 +403,7 @@ class Mechanics {
     double torque = 0;
   };
   FieldLoad LoadOfField(const Context& context, const Field& field, int self, int other) const;
+  void ApplyFixedDirectionField(const Context& context, const Field& field);
   FieldLoad LoadAlong(const Context& context, const Field& field, double angle,
                       const Eigen::Vector2d& arm) const;
   void AddPointForce(const PointKin& p, const Eigen::Vector2d& force);
@@ -936,6 +937,17 @@ class Mechanics {
   // step limit found them: a search whose boxes all lie in their swept ones so grown need look
   // at no other pair.
   std::vector<std::pair<int, int>> stepPairs_;
+  // Those of them a search inside the step can find near: a pair of circles whose centres lie
+  // too far apart for any such search is left out, so that a crowd's searches read only the
+  // neighbours that can touch, not every pair of boxes that meet at a corner.
+  std::vector<std::pair<int, int>> stepSearchPairs_;
+  void ListStepSearchPairs(double h);
+  struct StepCircle {
+    Eigen::Vector2d centre{0, 0};
+    double extent = HUGE_VAL;  // infinite where the outline is not one circle
+    double size = 0;           // of the centre's larger coordinate, for the rounding allowed
+  };
+  std::vector<StepCircle> stepCircles_;
   double stepPairsSlack_ = 0;
   bool stepPairsValid_ = false;
   bool InsideSweptBoxes(const std::vector<contact::Box>& boxes) const;

@@ -156,5 +156,46 @@ TEST(CrowdSearch, ABallSetDownNearAnotherAfterAFrameIsWatched) {
   }
 }
 
+// A search at a state inside the step's swept boxes reads only the pairs of circles the step
+// listed as able to come near in it. Two balls at rest, a little further apart than their boxes
+// grown by the slack of that list, each taken towards the other along the diagonal by nearly
+// the slack on both axes (as far as a search may still read the list, and further than the
+// slack itself): they come within the margin, and the search must see their gap.
+TEST(CrowdSearch, BallsTakenDiagonallyWithinTheStepsSlackAreWatched) {
+  for (const RunMode mode : {RunMode::Fast, RunMode::Accurate}) {
+    const char* name = mode == RunMode::Fast ? "fast" : "accurate";
+    // The search's margin is a quarter of the thinnest outline, the slack an eighth of that.
+    const double margin = 0.25 * 2 * kRadius, slack = margin / 8;
+    const double apart = 2 * kRadius + margin + 2.3 * slack, moved = 0.9 * slack;
+    Model model;
+    std::vector<int> balls;
+    for (const double along : {0.0, apart / std::sqrt(2.0)}) {
+      Body ball = Thrown(along, along, 0, 0);
+      ball.moment = 0.5 * ball.mass * kRadius * kRadius;
+      ball.shape.kind = Shape::Kind::Circle;
+      ball.shape.w = ball.shape.h = 2 * kRadius;
+      balls.push_back(model.AddBody(ball));
+    }
+    model.collisionGroups.push_back(CollisionGroup{1, false, kNone, {}});
+    Simulation sim(model, At60(mode));
+    ASSERT_NO_THROW(sim.AdvanceTo(1.0 / 60)) << name;
+    Mechanics& mechanics = sim.GetMechanics();
+    Eigen::VectorXd state = mechanics.State();
+    ASSERT_EQ(state.size(), 12) << name;
+    for (int axis = 0; axis < 2; ++axis) {
+      state[axis] += moved;
+      state[3 + axis] -= moved;
+    }
+    std::vector<double> values;
+    mechanics.EventValues(sim.Time(), state, values);
+    const int collision = mechanics.CollisionEventIndex();
+    ASSERT_GE(collision, 0) << name;
+    ASSERT_LT(collision, static_cast<int>(values.size())) << name;
+    const double gap = apart - 2 * std::sqrt(2.0) * moved - 2 * kRadius;
+    ASSERT_LT(gap, margin) << name;
+    EXPECT_NEAR(values[collision], gap, 1e-12) << name;
+  }
+}
+
 }  // namespace
 }  // namespace yb::dynamics

@@ -601,6 +601,44 @@ TEST(Fields, AirDragAndChargesFromTheirFormulaTexts) {
   EXPECT_NEAR(derivative[3], 0.0, 1e-12);
 }
 
+// A field along a fixed direction 30 degrees above the x axis, with a force along it, one across
+// it read from each body's mass, and a torque, on two free bodies and an anchored one between
+// them: each free body is pushed by its own values, turned by the direction, and turned about
+// its centre; the anchored one takes nothing and leaves the others' loads as they are.
+TEST(Fields, FixedDirectionLoadsEachMemberAlongAndAcrossIt) {
+  Model model;
+  Body anchored = scenes::Disk(1, 0, 1, 0.1);
+  anchored.anchored = 1;
+  const int first = model.AddBody(scenes::Disk(0, 0, 2, 0.1));
+  const int held = model.AddBody(anchored);
+  const int second = model.AddBody(scenes::Disk(2, 0, 0.5, 0.2));
+  const double angle = M_PI / 6;
+  Field field;
+  field.members = {first, held, second};
+  field.direction = angle;
+  field.goals.push_back(Goal{GoalType::Force, kEquality, Component::X, 3.0});
+  field.goals.push_back(Goal{GoalType::Force, kEquality, Component::Y,
+                             Value::Formula([](const Context& c) { return c.Body(c.Self()).mass; })});
+  field.goals.push_back(Goal{GoalType::Force, kEquality, Component::Rotation, 0.4});
+  model.AddField(field);
+  Mechanics mechanics(model);
+  Eigen::VectorXd derivative;
+  mechanics.Derivative(0, mechanics.State(), derivative);
+  const int dof = static_cast<int>(derivative.size()) / 2;
+  ASSERT_EQ(dof, 6);
+  const double c = std::cos(angle), s = std::sin(angle);
+  const struct {
+    int at;
+    double mass, moment;
+  } free[] = {{0, 2, 2 * 0.01 / 2}, {3, 0.5, 0.5 * 0.04 / 2}};
+  for (const auto& body : free) {
+    // 3 N along (c, s) and m N across it, along (-s, c).
+    EXPECT_NEAR(derivative[dof + body.at], (3 * c - body.mass * s) / body.mass, 1e-12);
+    EXPECT_NEAR(derivative[dof + body.at + 1], (3 * s + body.mass * c) / body.mass, 1e-12);
+    EXPECT_NEAR(derivative[dof + body.at + 2], 0.4 / body.moment, 1e-12);
+  }
+}
+
 }  // namespace
 }  // namespace yb::dynamics
 
