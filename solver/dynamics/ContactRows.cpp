@@ -1857,7 +1857,12 @@ void Mechanics::ContactEventValues(std::vector<double>& values) const {
     // A point that was leaving its contact and is closing again has left and come back within
     // the step (a ball's last small bounces): that return is a collision like any other, which
     // would otherwise end the step deep in the floor and bounce from there.
-    if ((flags[k] & kPointLeaving) != 0 && p.separation < 0 && !ClosingAgain(p))
+    // In an accurate run a point still opening out of the overlap it was left with is no
+    // return: every search for a real collision would end at its first trial on it, each a
+    // step shorter than the one before, until the run stalls. A fast run's searches land in a
+    // band of overlap and end where they did.
+    if ((flags[k] & kPointLeaving) != 0 && p.separation < 0 && !ClosingAgain(p) &&
+        (sweptContacts_ || Returning(p)))
       leftOutSlowReturn_ = true;
     if (flags[k] != 0 && ((flags[k] & kPointLeaving) == 0 || !ClosingAgain(p))) continue;
     const bool deeper = held.Contains(p.key) && !exact.Contains(p.key);
@@ -1877,6 +1882,11 @@ bool Mechanics::ClosingAgain(const ContactPoint& p) const {
   const ContactManifold& m = manifolds_[p.manifold];
   const double rate = m.normal.dot(VelocityAt(m.b, p.point) - VelocityAt(m.a, p.point));
   return rate < -std::max(kContactSpeed, RestSpeed());
+}
+
+bool Mechanics::Returning(const ContactPoint& p) const {
+  const ContactManifold& m = manifolds_[p.manifold];
+  return m.normal.dot(VelocityAt(m.b, p.point) - VelocityAt(m.a, p.point)) < 0;
 }
 
 bool Mechanics::HeldInProjection(const Row& row) const {

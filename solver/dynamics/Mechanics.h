@@ -588,6 +588,8 @@ class Mechanics {
   Eigen::Vector2d VelocityAt(int body, const Eigen::Vector2d& point) const;
   // Whether the point's bodies approach each other there as they stand, fast enough to bounce.
   bool ClosingAgain(const ContactPoint& p) const;
+  // Whether the point's bodies approach each other there at all.
+  bool Returning(const ContactPoint& p) const;
   // Below this approach speed an impact does not bounce: resting contacts do not chatter.
   double RestSpeed() const { return frameStep_ > 0 ? overlapError_ / frameStep_ : 0.0; }
   // The contacts where the bodies are, with sleeping islands that something came near woken.
