@@ -16,56 +16,83 @@ namespace yb::dynamics {
 
 using namespace detail;
 
+Mechanics::SpansHeld::SpansHeld(Mechanics& m, const std::vector<int>& rows) : mechanics_(m) {
+  RowSpans& held = m.rowSpans_;
+  held.rows = nullptr;
+  held.spans.resize(rows.size());
+  for (size_t r = 0; r < rows.size(); ++r) {
+    const Row& row = m.rows_[rows[r]];
+    held.spans[r] = RowSpan{row.begin, row.count, row.compliance};
+  }
+  held.rows = &rows;
+}
+
+const Mechanics::RowSpan* Mechanics::SpansOf(const std::vector<int>& rows) {
+  if (rowSpans_.rows == &rows) return rowSpans_.spans.data();
+  std::vector<RowSpan>& gathered = rowSpans_.gathered;
+  gathered.resize(rows.size());
+  for (size_t r = 0; r < rows.size(); ++r) {
+    const Row& row = rows_[rows[r]];
+    gathered[r] = RowSpan{row.begin, row.count, row.compliance};
+  }
+  return gathered.data();
+}
+
 // J W J' x over the rows, at the cost of their entries: the coordinates they reach are summed
 // in a buffer of the world's size that is left zero again.
 void Mechanics::MulJWJt(const std::vector<int>& rows, const Eigen::VectorXd& x,
                         Eigen::VectorXd& out) {
   if (scatter_.size() != dofCount_) scatter_ = Eigen::VectorXd::Zero(dofCount_);
+  const int n = static_cast<int>(rows.size());
   bool any = false;
-  long scattered = 0;
-  for (size_t r = 0; r < rows.size(); ++r) {
-    const Row& row = rows_[rows[r]];
-    const double value = x[static_cast<int>(r)];
-    if (value == 0) continue;
-    any = true;
-    scattered += row.count;
-    for (int i = row.begin; i < row.begin + row.count; ++i)
-      scatter_[entries_[i].first] += entries_[i].second * value;
-  }
+  for (int r = 0; r < n && !any; ++r)
+    any = x[r] != 0;
   // No row pushed (a bounded solve starting with every row free): nothing to read back, and
   // the buffer is still zero.
   if (!any) {
-    out.setZero(static_cast<int>(rows.size()));
+    out.setZero(n);
     return;
   }
-  out.resize(static_cast<int>(rows.size()));
+  const RowSpan* spans = SpansOf(rows);
+  const std::pair<int, double>* entries = entries_.data();
+  double* scatter = scatter_.data();
+  long scattered = 0;
+  for (int r = 0; r < n; ++r) {
+    const double value = x[r];
+    if (value == 0) continue;
+    const int end = spans[r].begin + spans[r].count;
+    scattered += spans[r].count;
+    for (int i = spans[r].begin; i < end; ++i)
+      scatter[entries[i].first] += entries[i].second * value;
+  }
+  out.resize(n);
   // A pile's rows reach each coordinate many times over: weighting the whole buffer once, and
   // clearing it whole, then costs less than doing either entry by entry.
   if (scattered > dofCount_ / 2) {
     for (int dof = 0; dof < dofCount_; ++dof)
-      scatter_[dof] *= invMass_[dof];
-    for (size_t r = 0; r < rows.size(); ++r) {
-      const Row& row = rows_[rows[r]];
+      scatter[dof] *= invMass_[dof];
+    for (int r = 0; r < n; ++r) {
+      const int end = spans[r].begin + spans[r].count;
       double sum = 0;
-      for (int i = row.begin; i < row.begin + row.count; ++i)
-        sum += entries_[i].second * scatter_[entries_[i].first];
-      out[static_cast<int>(r)] = sum;
+      for (int i = spans[r].begin; i < end; ++i)
+        sum += entries[i].second * scatter[entries[i].first];
+      out[r] = sum;
     }
     scatter_.setZero();
     return;
   }
-  for (size_t r = 0; r < rows.size(); ++r) {
-    const Row& row = rows_[rows[r]];
+  for (int r = 0; r < n; ++r) {
+    const int end = spans[r].begin + spans[r].count;
     double sum = 0;
-    for (int i = row.begin; i < row.begin + row.count; ++i)
-      sum += entries_[i].second * (invMass_[entries_[i].first] * scatter_[entries_[i].first]);
-    out[static_cast<int>(r)] = sum;
+    for (int i = spans[r].begin; i < end; ++i)
+      sum += entries[i].second * (invMass_[entries[i].first] * scatter[entries[i].first]);
+    out[r] = sum;
   }
-  for (size_t r = 0; r < rows.size(); ++r) {
-    if (x[static_cast<int>(r)] == 0) continue;
-    const Row& row = rows_[rows[r]];
-    for (int i = row.begin; i < row.begin + row.count; ++i)
-      scatter_[entries_[i].first] = 0;
+  for (int r = 0; r < n; ++r) {
+    if (x[r] == 0) continue;
+    const int end = spans[r].begin + spans[r].count;
+    for (int i = spans[r].begin; i < end; ++i)
+      scatter[entries[i].first] = 0;
   }
 }
 
@@ -1280,16 +1307,19 @@ bool Mechanics::KeptFits(const KeptFactorisation& k, const std::vector<int>& row
 }
 
 // The free rows solved against the kept factorisation and refined against the matrix as it
-// now stands, until their residual is down to what a fresh factorisation leaves. The solve
-// through the rows held or freed since loses digits to the pile's repeated rows (its residual is
-// millions of times a fresh one's), and a kept factorisation from other positions is off by
-// their difference: each refinement takes off most of what is left. False when it does not get
-// there in a few.
+// now stands, until their residual is down to some tens of times what a fresh factorisation
+// leaves. The solve through the rows held or freed since loses digits to the pile's repeated
+// rows (its residual is millions of times a fresh one's), and a kept factorisation from other
+// positions is off by their difference: each refinement takes off all but a millionth or so of
+// what is left. One refinement then lands a large pile within this target; a target at a
+// fresh solve's own rounding would take a second one (another solve of the whole pile) for
+// digits far below what the friction rounds settle to. False when it does not get there in a
+// few.
 bool Mechanics::SolveKeptRefined(KeptFactorisation& k, const std::vector<int>& rows,
                                  const std::vector<char>& held, const Eigen::VectorXd& rhs,
                                  Eigen::VectorXd& x) {
   constexpr int kRefinements = 3;
-  constexpr double kResidual = 1e-13;
+  constexpr double kResidual = 5e-13;
   const int n = static_cast<int>(rows.size());
   const bool regularised = k.pattern->regularised;
   double target = 0;
@@ -1297,6 +1327,7 @@ bool Mechanics::SolveKeptRefined(KeptFactorisation& k, const std::vector<int>& r
     target = std::max(target, std::abs(rhs[i]));
   target = kResidual * std::max(1.0, target);
   SolveKept(k, rhs, x);
+  const RowSpan* spans = SpansOf(rows);
   double last = kInfinity;
   for (int refinement = 0;; ++refinement) {
     // The free rows' residual. The kept solve leaves the held rows' multipliers at zero (theirs
@@ -1308,7 +1339,7 @@ bool Mechanics::SolveKeptRefined(KeptFactorisation& k, const std::vector<int>& r
       double r = 0;
       if (!held[i]) {
         r = rhs[i] - k.product[i];
-        if (regularised) r -= rows_[rows[i]].compliance * x[i];
+        if (regularised) r -= spans[i].compliance * x[i];
       }
       k.residual[i] = r;
       largest = std::max(largest, std::abs(r));
@@ -1774,6 +1805,7 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
   const int n = static_cast<int>(rows.size());
   x = Eigen::VectorXd::Zero(n);
   if (n == 0) return;
+  const SpansHeld spansHeld(*this, rows);
   BoundedScratch& scratch = boundedScratch_;
   std::vector<Bound>& state = start != nullptr ? *start : scratch.own;
   if (start == nullptr) state.clear();
@@ -1886,9 +1918,10 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
       else
         MulJWJt(rows, x, residual);
       residual -= b;
-      if (pattern_ != nullptr && pattern_->regularised)
-        for (int i = 0; i < n; ++i)
-          residual[i] += rows_[rows[i]].compliance * x[i];
+      if (pattern_ == nullptr || !pattern_->regularised) return;
+      const RowSpan* spans = SpansOf(rows);
+      for (int i = 0; i < n; ++i)
+        residual[i] += spans[i].compliance * x[i];
     };
     // Every row on the wrong side of its bounds or of its residual changes side at once while
     // that leaves fewer of them than ever before: a pile's answer moves from one evaluation to
