@@ -75,12 +75,7 @@ class KeyCursor {
       step *= 2;
     }
     hi = std::min(hi, n);
-    const auto first =
-        std::partition_point(list_.begin() + static_cast<std::ptrdiff_t>(lo),
-                             list_.begin() + static_cast<std::ptrdiff_t>(hi),
-                             [&](const Entry& entry) { return keyOf_(entry) < key; });
-    at_ = static_cast<size_t>(first - list_.begin());
-    return at_;
+    return SettleBetween(lo, hi, key);
   }
 
   // LowerBound before the entry ahead of the cursor, which is not below the key: galloping back
@@ -99,6 +94,13 @@ class KeyCursor {
       hi = probe;
       step *= 2;
     }
+    return SettleBetween(lo, hi, key);
+  }
+
+  // Moves the cursor to the first entry in [lo, hi) not below the key (hi where none is), every
+  // entry before lo being below it.
+  template <class Key>
+  size_t SettleBetween(size_t lo, size_t hi, const Key& key) {
     const auto first =
         std::partition_point(list_.begin() + static_cast<std::ptrdiff_t>(lo),
                              list_.begin() + static_cast<std::ptrdiff_t>(hi),

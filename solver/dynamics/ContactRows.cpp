@@ -1565,6 +1565,21 @@ void Mechanics::HoldApproaches(double step) {
   StopSlipsAhead();
 }
 
+void Mechanics::CountTouchingManifolds() {
+  std::vector<int>& touching = touchingManifolds_;
+  touching.assign(BodyCount(), 0);
+  for (const ContactManifold& m : manifolds_) {
+    if (!m.touching) continue;
+    ++touching[m.a];
+    ++touching[m.b];
+  }
+}
+
+bool Mechanics::SlidesAlone(const ContactManifold& m) const {
+  if (Immobile(m.a) == Immobile(m.b)) return false;
+  return touchingManifolds_[Immobile(m.a) ? m.b : m.a] == 1;
+}
+
 // A sliding manifold whose kinetic friction would turn its slip back within the step stops
 // slipping in it, where a step cut at the instant it stops would cost several. A body that slides
 // on a fixed one and touches nothing else is the exception: held at the manifold's centre with
@@ -1575,19 +1590,10 @@ void Mechanics::StopSlipsAhead() {
   if (std::none_of(manifolds_.begin(), manifolds_.end(),
                    [](const ContactManifold& m) { return m.touching && m.slide != 0; }))
     return;
-  std::vector<int>& touching = touchingManifolds_;
-  touching.assign(BodyCount(), 0);
+  CountTouchingManifolds();
   for (const ContactManifold& m : manifolds_) {
-    if (!m.touching) continue;
-    ++touching[m.a];
-    ++touching[m.b];
-  }
-  auto alone = [&](const ContactManifold& m) {
-    if (Immobile(m.a) == Immobile(m.b)) return false;
-    return touching[Immobile(m.a) ? m.b : m.a] == 1;
-  };
-  for (const ContactManifold& m : manifolds_) {
-    if (!m.touching || m.slide == 0 || m.frictionRow < 0 || !MayHoldAhead(m) || alone(m)) continue;
+    if (!m.touching || m.slide == 0 || m.frictionRow < 0 || !MayHoldAhead(m) || SlidesAlone(m))
+      continue;
     // A manifold its evaluation made stick stops here too (StickTurningSlips).
     if (m.slide * ManifoldSlip(m) > 0 &&
         !std::binary_search(turnedSlips_.begin(), turnedSlips_.end(), m.key))

@@ -579,13 +579,7 @@ bool Mechanics::StickTurningSlips() {
   for (const ContactManifold& m : manifolds_)
     sliding = sliding || (m.touching && m.slide != 0 && m.frictionRow >= 0);
   if (!sliding && turnedWays_.empty()) return false;
-  std::vector<int>& touching = touchingManifolds_;
-  touching.assign(BodyCount(), 0);
-  for (const ContactManifold& m : manifolds_) {
-    if (!m.touching) continue;
-    ++touching[m.a];
-    ++touching[m.b];
-  }
+  CountTouchingManifolds();
   bool changed = false;
   for (ContactManifold& m : manifolds_) {
     if (m.slide != 0 || m.frictionRow < 0 || turnedWays_.empty()) continue;
@@ -610,7 +604,7 @@ bool Mechanics::StickTurningSlips() {
   bool accelerated = false;
   for (ContactManifold& m : manifolds_) {
     if (!m.touching || m.slide == 0 || m.frictionRow < 0 || !MayHoldAhead(m)) continue;
-    if (Immobile(m.a) != Immobile(m.b) && touching[Immobile(m.a) ? m.b : m.a] == 1) continue;
+    if (SlidesAlone(m)) continue;
     if (std::binary_search(unturnedSlips_.begin(), unturnedSlips_.end(), m.key)) continue;
     if (!accelerated) {
       acceleration = force_;

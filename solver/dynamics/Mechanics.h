@@ -648,6 +648,11 @@ class Mechanics {
   // within the step are held to their gap, and the impulses that held them remembered.
   void HoldApproaches(double step);
   void StopSlipsAhead();
+  // Counts, per body, the touching manifolds it takes part in (touchingManifolds_).
+  void CountTouchingManifolds();
+  // Whether the manifold joins a fixed body to a moving one that touches nothing else (after
+  // CountTouchingManifolds): a block sliding alone on a slope.
+  bool SlidesAlone(const ContactManifold& m) const;
   double StepApproach(const Row& row) const;
   void RememberHeldApproaches();
   bool SlipStoppedInStep(const ContactManifold& m) const;
@@ -1180,7 +1185,7 @@ class Mechanics {
   std::vector<char> meetingBodies_;       // buffers of HoldApproaches
   std::vector<char> engagedBodies_;
   std::vector<int> lonePoints_;
-  std::vector<int> touchingManifolds_;  // per body, a buffer of StopSlipsAhead
+  std::vector<int> touchingManifolds_;  // per body, see CountTouchingManifolds
   // Sliding manifolds the last evaluation of a fast run made stick (StickTurningSlips), sorted;
   // with the way each slid, and those that could not stick.
   std::vector<ContactKey> turnedSlips_;
