@@ -2256,9 +2256,13 @@ void Mechanics::FollowConstantSlides(double time, const Eigen::VectorXd& start,
   }
 }
 
+bool Mechanics::NothingTouches() const {
+  return solveRows_.empty() && !islands_.AnyAsleep() && touching_.empty();
+}
+
 bool Mechanics::NothingNear(double h) const {
   if (!solveRows_.empty() || islands_.AnyAsleep()) return false;
-  if (colliders_.empty()) return true;
+  if (colliders_.empty() || touching_.empty()) return true;
   // Outlines within the margin (a crowd falling together) are among the pairs near, which must
   // not move against each other: they then stand as the first evaluation found them.
   if (!stepPairsValid_) return false;

@@ -118,11 +118,17 @@ class Mechanics {
   // each of the later times as at `time`. The state becomes the current one; the last
   // evaluation's forces are kept.
   bool ForcesStand(const Eigen::VectorXd& state, double time, std::initializer_list<double> later);
-  // Whether the last evaluation met nothing and nothing can be met over a step of length h, as
-  // the last step limit found the pairs near: no row of any kind, no body asleep, and no pair
-  // near that moves against the other. An evaluation inside such a step gives the
-  // velocities of its state and the accelerations of the applied forces alone.
+  // Whether every evaluation inside a step of length h answers as the motion free of rows: the
+  // last evaluation had no row of any kind, no body is asleep, and either no point touches or no
+  // pair near, as the last step limit found them, moves against the other. An evaluation inside
+  // such a step gives the velocities of its state and the accelerations of the applied forces
+  // alone.
   bool NothingNear(double h) const;
+  // The same for a step of any length: no row, no body asleep and no point touching. A contact's
+  // rows take part in an evaluation only where its point touched as the step began, so outlines
+  // that meet within the step (a ball falling onto a floor) change none of its evaluations, and
+  // their meeting is found from the step's end.
+  bool NothingTouches() const;
   // The accelerations the applied forces alone give at the given time and state (what an
   // evaluation that meets nothing gives). The state becomes the current one; the last
   // evaluation's forces are kept.

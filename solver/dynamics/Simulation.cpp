@@ -139,7 +139,10 @@ void Simulation::Step(double h, Eigen::VectorXd& result, double& error) {
     error = 0;
     return;
   }
-  free = constantRecords_ && !locating_ && mechanics_.NothingNear(h);
+  // The trial steps that locate a crossing end where the whole step met something, of which the
+  // pairs near know nothing: they are free only where nothing touches.
+  free = constantRecords_ &&
+         (locating_ ? mechanics_.NothingTouches() : mechanics_.NothingNear(h));
   // The step's later evaluations start their friction rounds from the forces its first one found.
   struct HeldStart {
     Mechanics& mechanics;
@@ -250,7 +253,7 @@ std::pair<double, double> Simulation::LandingBand(int index) const {
 double Simulation::LocateCrossing(int index, double h, Eigen::VectorXd& result,
                                   std::vector<double>& values) {
   ++statistics_.located;
-  // The trials' evaluations meet what the step's end met: none is left out.
+  // The trials end where the whole step met something (see Step for their evaluations).
   struct Locating {
     bool& on;
     explicit Locating(bool& flag) : on(flag) { on = true; }

@@ -363,6 +363,38 @@ TEST(QuietStepsInAccurateMode, BallFlyingFreeCostsNothingUntilItsForcesChange) {
   }
 }
 
+// A ball dropped from 1 m onto a floor touches nothing until it strikes, and nothing once it
+// has left the floor again: the steps that close on the floor, the trials that find the strike
+// and the steps that rise from it cost their first evaluation alone. It strikes at sqrt(2 h / g)
+// with speed sqrt(2 g h), and leaves with e times that.
+TEST(QuietStepsInAccurateMode, BallStrikingAFloorCostsOnlyEachStepsFirstEvaluation) {
+  const double r = 0.1, m = 0.2, e = 0.5, h = 1;
+  Model model;
+  Body floor = Box(0, -0.5, 0, 200, 1, 1);
+  floor.anchored = 1;
+  floor.elasticity = e;
+  model.AddBody(floor);
+  const int b = model.AddBody(Disc(0, h + r, m, r, e));
+  model.AddField(MakeLineGravity({b}, g));
+  AllCollide(model);
+  Simulation sim(model, Defaults(RunMode::Accurate));
+  const double strike = std::sqrt(2 * h / g), up = e * std::sqrt(2 * g * h);
+  // Up to the top of the first bounce.
+  const double apex = strike + up / g;
+  std::vector<BodyFrame> frame;
+  while (sim.Time() < apex) {
+    sim.NextFrame(frame);
+    const double t = sim.Time(), after = t - strike;
+    const double y = after < 0 ? h + r - g * t * t / 2 : r + up * after - g * after * after / 2;
+    const double vy = after < 0 ? -g * t : up - g * after;
+    ASSERT_NEAR(frame[b].y, y, 1e-9) << "t " << t;
+    ASSERT_NEAR(frame[b].vy, vy, 1e-9) << "t " << t;
+  }
+  EXPECT_EQ(sim.Statistics().located, 1);
+  // Each accepted step's first evaluation and the impact's own; none inside the steps.
+  EXPECT_LE(sim.Statistics().evaluations, sim.Statistics().accepted + 1);
+}
+
 // A 1 cm ball at 200 m/s, 50 m from a stack of ten boxes, flying away from it, past it or
 // along it: it touches nothing, and the stack takes the steps it takes alone.
 class FarBall : public ::testing::TestWithParam<RunMode> {};
