@@ -403,6 +403,35 @@ bool Mechanics::Overlap(const contact::Box& a, const contact::Box& b, double sla
            (b.maxY + reach < a.minY));
 }
 
+// Lists the pairs of bodies that the lists kept between steps hold keys of, for an accurate
+// search to find them as records: a touching, leaving, closed or held point, or one with a
+// force to start from, is read under its key by the rows, flags and event values.
+void Mechanics::ListKeptPairs() {
+  keptPairs_.clear();
+  if (sweptContacts_) return;
+  // Each list is sorted by key, and so by pair: each is merged into those before it.
+  auto add = [&](const auto& list, auto keyOf) {
+    const auto middle = static_cast<std::ptrdiff_t>(keptPairs_.size());
+    for (const auto& entry : list)
+      keptPairs_.push_back(keyOf(entry).first);
+    std::inplace_merge(keptPairs_.begin(), keptPairs_.begin() + middle, keptPairs_.end());
+  };
+  add(touching_, contact::Itself{});
+  add(leaving_, contact::Itself{});
+  add(closedBefore_, contact::Itself{});
+  add(projectionHeld_, contact::Itself{});
+  add(exactImpacts_, contact::Itself{});
+  add(lastPointForces_, contact::FirstOf{});
+  add(heldApproaches_, contact::FirstOf{});
+  keptPairs_.erase(std::unique(keptPairs_.begin(), keptPairs_.end()), keptPairs_.end());
+}
+
+[[gnu::always_inline]] inline bool Mechanics::LeftFar(int a, int b, double separation,
+                                                      contact::KeyCursor<uint64_t>& kept) const {
+  return !sweptContacts_ && separation > RowlessGap() && !Immobile(a) && !Immobile(b) &&
+         !kept.Contains(PairKey(a, b));
+}
+
 // Find pairs and narrow phase: every pair of pieces of colliding bodies closer than the margin.
 void Mechanics::FindContacts() {
   if (colliders_.empty()) {
@@ -424,9 +453,11 @@ void Mechanics::FindContacts() {
       if (other.search == loadedSearch_) {
         other.points.swap(contactPoints_);
         other.manifolds.swap(manifolds_);
+        std::swap(other.far, farPairs_);
       }
     contactPoints_.swap(found.points);
     manifolds_.swap(found.manifolds);
+    std::swap(found.far, farPairs_);
     loadedSearch_ = found.search;
   };
   bool here = foundHere(found_[0]);
@@ -461,6 +492,7 @@ void Mechanics::FindContacts() {
     }
   contactPoints_.clear();
   manifolds_.clear();
+  farPairs_ = FarPairs{};
   {
     const StageTimer timer(contactTimes_.findPairs, timeStages_);
     // Each outline's own box, so that a long wall or floor meets only what is near it.
@@ -544,12 +576,21 @@ void Mechanics::FindContacts() {
   ReserveAtLeast(manifolds_, near);
   ReserveAtLeast(contactPoints_, near);
   contact::Manifold found;
+  ListKeptPairs();
+  contact::KeyCursor<uint64_t> kept(keptPairs_);
   for (size_t n = 0; n < near; ++n) {
     const auto [ka, kb] = pairs[nearPairs_[n]];
     const SearchedCollider& ca = searched_[ka];
     const SearchedCollider& cb = searched_[kb];
     if (ca.radius >= 0 && cb.radius >= 0) {
       if (distances[n] < 0 || (Immobile(colliders_[ka]) && Immobile(colliders_[kb]))) continue;
+      // The gap as MeetCircles makes it.
+      const double separation = distances[n] - ca.radius - cb.radius;
+      if (LeftFar(colliders_[ka], colliders_[kb], separation, kept)) {
+        farPairs_.leastGap = std::min(farPairs_.leastGap, separation);
+        ++farPairs_.count;
+        continue;
+      }
       contact::MeetCircles(ca.centre, ca.radius, cb.centre, cb.radius, distances[n], found);
       AddManifold(ka, kb, 0, 0, found);
       continue;
@@ -756,7 +797,7 @@ void Mechanics::BuildContactRows() {
   // no solve, no impact and no projection: it has no row (its gap is watched by the event
   // values from the point itself). A crowd's near neighbours then cost no rows. A fast run
   // makes the rows of the points it holds to their gaps when it projects the velocities.
-  const double apart = sweptContacts_ ? 2 * contactGap_ : std::max(0.5 * margin_, 2 * contactGap_);
+  const double apart = RowlessGap();
   contact::KeyCursor closed(closedBefore_), held(projectionHeld_);
   const std::vector<char>& flags = PointFlags();
   std::vector<char>& rowed = manifoldRowed_;
@@ -1003,7 +1044,7 @@ void Mechanics::ContactAccelerationTerms() {
 // Solve: the multipliers of all rows, records and contacts in one system. Friction bounds and
 // kinetic friction depend on the normal forces, so the solve is repeated until they agree.
 void Mechanics::SolveAccelerations() {
-  if (manifolds_.empty()) {
+  if (NoPairsFound()) {
     ComputeB();
     SolveBounded(solveRows_, solveB_, solveLower_, solveUpper_, solveX_);
     // Nothing touches but what sleeps: no contact of an earlier evaluation is reported as if
@@ -1230,7 +1271,7 @@ void Mechanics::RememberClosedContacts() {
 // contact: the tangential impulse stops the slip where static friction can hold it (at most us
 // times the normal impulse), else it is uk times the normal impulse against the slip.
 void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
-  if (manifolds_.empty()) return;
+  if (NoPairsFound()) return;
   const StageTimer timer(contactTimes_.impacts, timeStages_);
   const double restSpeed = RestSpeed();
   // A point struck: within the contact gap, or within it before the joints' position correction
@@ -1267,7 +1308,7 @@ void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
   Eigen::VectorXd &b = queue.b, &lower = queue.lower, &upper = queue.upper,
                   &impulse = queue.impulse;
   auto velocity = state.tail(dofCount_);
-  const int limit = 20 * static_cast<int>(manifolds_.size()) + 20;
+  const int limit = 20 * (static_cast<int>(manifolds_.size()) + farPairs_.count) + 20;
   // A pile struck at once passes its impacts up and down between its bodies, a smaller part each
   // round: one manifold at a time they settle slowly, and a crowd's may not within the limit at
   // all. Past a few rounds per manifold struck, once nothing left approaches fast enough to
@@ -1848,7 +1889,7 @@ void Mechanics::ImpactQueue::Refresh(const Mechanics& mechanics, int manifold) {
 // and the slowest slip of sliding manifolds along their direction (they stop when it closes;
 // those a fast step stopped already are left out).
 void Mechanics::ContactEventValues(std::vector<double>& values) const {
-  double gap = margin_;
+  double gap = std::min(margin_, farPairs_.leastGap);
   leftOutSlowReturn_ = false;
   // A collision is located where the outlines meet. Points that were within the contact gap
   // and leaving when the step began are left out: they must not hide the approach of others.
@@ -2213,7 +2254,7 @@ bool Mechanics::FindSlidesAlone() {
 void Mechanics::FollowConstantSlides(double time, const Eigen::VectorXd& start,
                                      const Eigen::VectorXd& rates, Eigen::VectorXd& result,
                                      double h) {
-  if (manifolds_.empty() || !(h > 0)) return;
+  if (NoPairsFound() || !(h > 0)) return;
   const bool any = FindSlidesAlone();
   const int n = static_cast<int>(dofCount_);
   // A step from a later state than the last (not a trial of the same step again): the last

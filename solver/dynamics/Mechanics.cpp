@@ -745,7 +745,7 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
   const int n = static_cast<int>(solveRows_.size());
   // Whether the rows are all plain equalities, as they were solved (before saturation is
   // updated below), in the same pass that applies their multipliers.
-  bool linear = manifolds_.empty() && pattern_ != nullptr && pattern_->n == n;
+  bool linear = NoPairsFound() && pattern_ != nullptr && pattern_->n == n;
   const Eigen::VectorXd& lambda = solveX_;
   derivative.resize(2 * dofCount_);
   derivative.head(dofCount_) = velocity_;

@@ -28,6 +28,7 @@
 #include "solver/contact/BroadPhase.h"
 #include "solver/contact/ContactShape.h"
 #include "solver/contact/Islands.h"
+#include "solver/contact/KeyCursor.h"
 #include "solver/contact/NarrowPhase.h"
 #include "solver/dynamics/Context.h"
 #include "solver/dynamics/ForceMixing.h"
@@ -1022,6 +1023,29 @@ class Mechanics {
   std::vector<std::pair<int, int>> pairs_;  // kept pairs, by place in colliders_
   std::vector<ContactPoint> contactPoints_;
   std::vector<ContactManifold> manifolds_;
+  // The pairs of circles an accurate search found within the margin but too far apart for a
+  // row, with nothing kept under their keys: they take part in nothing but the collision
+  // event's value, which reads the least of their gaps. A crowd falling together has a
+  // thousand such pairs, and records for them would cost more than all the rest of a step.
+  struct FarPairs {
+    double leastGap = HUGE_VAL;
+    int count = 0;
+  };
+  FarPairs farPairs_;
+  // Whether the search in use found no pair at all, far or near.
+  bool NoPairsFound() const { return manifolds_.empty() && farPairs_.count == 0; }
+  // The gap beyond which a point that nothing holds is given no row.
+  double RowlessGap() const {
+    return sweptContacts_ ? 2 * contactGap_ : std::max(0.5 * margin_, 2 * contactGap_);
+  }
+  // The pairs of bodies (PairKey) of every key that a list kept between steps holds, sorted:
+  // whatever such a list holds of a pair, it is found as a record.
+  std::vector<uint64_t> keptPairs_;
+  void ListKeptPairs();
+  // Whether an accurate search may leave a pair of two circles, `separation` apart, as a far
+  // pair: beyond the rowless gap, neither body asleep or fixed (whose island an awake body
+  // near it wakes), and not among the kept pairs (read by the cursor).
+  bool LeftFar(int a, int b, double separation, contact::KeyCursor<uint64_t>& kept) const;
   // What a search found, and the colliders' positions it was made at (x, y, rotation each): the
   // last search, and the one before it. The points and manifolds of the search in use are held
   // in contactPoints_ and manifolds_ instead, until another is taken up.
@@ -1032,6 +1056,7 @@ class Mechanics {
     std::vector<contact::Box> outlines;  // per collider, its OutlineBox where it was made
     std::vector<ContactPoint> points;
     std::vector<ContactManifold> manifolds;
+    FarPairs far;
   };
   FoundContacts found_[2];
   // Answered in place where the answer of one of the last two asks still stands.

@@ -102,6 +102,28 @@ TEST_P(Sleeping, BallAsleepInSpaceTakesTheWholeBlow) {
   EXPECT_NEAR(sim.GetMechanics().Body(a).x, v * 0.6, Allowed(1e-6, 1e-2));
 }
 
+// A ball asleep in space, and another passing it by with their outlines 0.04 m apart at the
+// nearest, within the 0.05 m at which a search follows them but too far apart for a contact row:
+// the one passing wakes the sleeper as it comes near, and leaves it where it was.
+TEST_P(Sleeping, BallPassingNearASleepingOneWakesIt) {
+  constexpr double v = 2, radius = 0.1, gap = 0.04;
+  Model model;
+  const int asleep = model.AddBody(Ball(0, 0, radius, 1));
+  Body passing = Ball(-3, 2 * radius + gap, radius, 1, v);
+  const int passer = model.AddBody(passing);
+  AllCollide(model);
+  Simulation sim(model, Defaults(GetParam()));
+  // The passer is nearest at 1.5 s.
+  ASSERT_NO_THROW(sim.AdvanceTo(1.0));
+  ASSERT_TRUE(sim.GetMechanics().Asleep(asleep));
+  ASSERT_NO_THROW(sim.AdvanceTo(1.5));
+  EXPECT_FALSE(sim.GetMechanics().Asleep(asleep));
+  const BodyState still = sim.GetMechanics().Body(asleep);
+  EXPECT_EQ(still.x, 0);
+  EXPECT_EQ(still.vx, 0);
+  EXPECT_EQ(sim.GetMechanics().Body(passer).vx, v);
+}
+
 // A box at rest on a floor sleeps until a push greater than its friction begins at 1 s: from
 // then on it slides with a = F / m - uk g, as a box that never slept.
 TEST_P(Sleeping, BoxAsleepOnTheFloorSlidesWhenThePushBegins) {
