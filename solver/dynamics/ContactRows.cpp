@@ -1113,9 +1113,10 @@ void Mechanics::SolveContactRounds() {
     // settled as this solve can make them.
     settled = settled || Stalled(disagreements) ||
               (disagreement <= kFrictionStalled && disagreement <= 2 * frictionRounding_);
-    // A round that checks a fixed point the held rows were solved for, without a pivot, leaves
-    // only the solve's rounding: its disagreement is what the rounds settle to here.
-    if (!settled && afterFixedPoint && !pivoted && disagreement <= kFrictionStalled) {
+    // A round that checks a fixed point the held rows were solved for, without a pivot, and
+    // finds it within what further fixed points would not improve, leaves only the solve's
+    // rounding: its disagreement is what the rounds settle to here.
+    if (!settled && afterFixedPoint && !pivoted && disagreement <= kFixedPointFrom) {
       settled = true;
       frictionRounding_ = disagreement;
     }
