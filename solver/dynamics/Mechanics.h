@@ -193,6 +193,9 @@ class Mechanics {
   int64_t GradientProducts() const { return gradientProducts_; }
   // How often the rounds that bound friction by the normal forces ended without agreeing.
   int64_t UnsettledFrictionSolves() const { return unsettledFrictionSolves_; }
+  // How often the friction rounds of a large pile solved for the fixed point of the friction
+  // held at its bounds at once.
+  int64_t HeldFrictionSolves() const { return heldFrictionSolves_; }
   // How many factorisations of J W J' were asked for since the world was made, those that found
   // their matrix unchanged and kept it included.
   int64_t Factorisations() const { return factoriseCount_; }
@@ -644,6 +647,10 @@ class Mechanics {
   void StartFromLastBounds();
   void RememberBounds();
   void MixContactForces(const std::vector<char>& kinetic);
+  bool SolveHeldFriction(const std::vector<char>& kinetic);
+  bool GatherHeldFriction();
+  void HeldFrictionResponses();
+  bool StartFromHeldFriction(const std::vector<char>& kinetic, const Eigen::VectorXd& change);
   // The contacts a projection has brought onto their surfaces, which it keeps there.
   bool HeldInProjection(const Row& row) const;
   void HoldInProjection(const std::vector<int>& rows);
@@ -1139,6 +1146,26 @@ class Mechanics {
   // out of it and go into the next.
   ForceMixing forceMixing_;
   Eigen::VectorXd roundIn_, roundOut_, roundNext_;
+  // SolveHeldFriction's buffers. A forward solve of a sparse right-hand side: the supernodes
+  // it reaches, and its values on their columns in that order.
+  struct ForwardSolve {
+    std::vector<int> reach;
+    std::vector<double> values;
+  };
+  struct HeldFrictionScratch {
+    std::vector<int> friction, position, points, pointBegin, wanted, place, nonzero, touched;
+    // The solve's rows (and their entries) by coordinate.
+    std::vector<int> dofBegin;
+    std::vector<std::pair<int, double>> dofRows;
+    std::vector<char> held;
+    std::vector<ForwardSolve> units;
+    ForwardSolve pushed;
+    Eigen::VectorXd unit, column, work;
+    Eigen::MatrixXd at;  // how each wanted row's answer moves with each held row's value
+  };
+  HeldFrictionScratch heldFriction_;
+  void ForwardOf(const std::vector<int>& nonzero, ForwardSolve& out);
+  double ProductOf(const ForwardSolve& a, const ForwardSolve& b) const;
   // The kinetic flags and the disagreement of each round of the friction solve: kept from solve
   // to solve, since a small world solves at every evaluation.
   std::vector<char> roundKinetic_;
@@ -1180,6 +1207,7 @@ class Mechanics {
   Eigen::VectorXd sweepInvMass_;  // the inverse masses and a spare block of none
   int64_t exactPileSolves_ = 0;
   int64_t unsettledFrictionSolves_ = 0;
+  int64_t heldFrictionSolves_ = 0;
   int64_t gradientProducts_ = 0;
   // The impulses of the last projection of a swept pile's velocities that needed any, by the
   // key of each point and of each manifold's friction.

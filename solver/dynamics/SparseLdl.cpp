@@ -424,6 +424,48 @@ void SparseLdl::Solve(double* const* xs, int count) const {
     Solve(xs[v]);
 }
 
+YB_WIDE_VECTORS void SparseLdl::SolveForwardSparse(double* x, const std::vector<int>& rows,
+                                                   std::vector<int>& reach) const {
+  const int supernodes = static_cast<int>(superStart_.size()) - 1;
+  reached_.resize(supernodes, 0);
+  reach.clear();
+  // A block's parent is the supernode of its first row below its own columns.
+  for (const int row : rows)
+    for (int s = superOf_[row]; s >= 0 && !reached_[s];) {
+      reached_[s] = 1;
+      reach.push_back(s);
+      const int columns = superStart_[s + 1] - superStart_[s];
+      s = superRows_[s + 1] - superRows_[s] > columns ? superOf_[rowIndex_[superRows_[s] + columns]]
+                                                      : -1;
+    }
+  std::sort(reach.begin(), reach.end());
+  double* g = gathered_.data();
+  for (const int s : reach) {
+    reached_[s] = 0;
+    const int first = superStart_[s], columns = superStart_[s + 1] - first;
+    const int below = superRows_[s + 1] - superRows_[s] - columns;
+    const int blockRows = columns + below;
+    const int* rowsOf = rowIndex_.data() + superRows_[s] + columns;
+    const double* block = block_.data() + blockBegin_[s];
+    double* own = x + first;
+    for (int t = 0; t < columns; ++t) {
+      const double* column = block + Column(t, blockRows);
+      for (int r = t + 1; r < columns; ++r)
+        own[r] -= column[r] * own[t];
+    }
+    std::fill(g, g + below, 0.0);
+    for (int c = 0; c < columns; ++c) {
+      const double* a = block + Column(c, blockRows) + columns;
+      const double xc = own[c];
+      if (xc == 0) continue;
+      for (int r = 0; r < below; ++r)
+        g[r] += a[r] * xc;
+    }
+    for (int r = 0; r < below; ++r)
+      x[rowsOf[r]] -= g[r];
+  }
+}
+
 // Each block's part of the solve is made for every right-hand side in turn while the block is
 // at hand, with the same arithmetic as for one alone.
 YB_WIDE_VECTORS void SparseLdl::SolveSupernodes(double* const* xs, int count) const {

@@ -52,6 +52,14 @@ class SparseLdl {
   // solve is bound by reading the factor from memory, and this reads each of its blocks once
   // for all of them.
   void Solve(double* const* xs, int count) const;
+  // The forward part of a solve (L y = b) for a right-hand side whose nonzeros are all in
+  // `rows`, in place on x, which is zero elsewhere: only the supernodes above those rows in the
+  // tree take part, and `reach` lists them in ascending order (the columns of y outside them stay
+  // zero). Only for a factor made by supernodes. Scaled by the pivot inverses, two such vectors
+  // give e_i' A^-1 e_j for any rows of their right-hand sides, with no backward pass.
+  void SolveForwardSparse(double* x, const std::vector<int>& rows, std::vector<int>& reach) const;
+  int SupernodeStart(int s) const { return superStart_[s]; }
+  const std::vector<double>& PivotInverses() const { return inverse_; }
 
  private:
   // One entry of a row of L: its column, and where it is stored.
@@ -87,6 +95,7 @@ class SparseLdl {
   std::vector<int> nextRow_, firstWaiting_, nextWaiting_, relative_;
   std::vector<double> update_;
   mutable std::vector<double> gathered_, dots_;
+  mutable std::vector<char> reached_;  // per supernode, while SolveForwardSparse gathers them
   std::vector<int> laidOutPlace_;  // per entry of the matrix: where it is laid out
   std::vector<double> laidOut_;    // the values of Factorise(), laid out
   std::vector<int> rowBegin_;      // per row of L: where its entries begin in rows_

@@ -15,6 +15,8 @@ namespace yb::dynamics {
 namespace {
 
 constexpr double g = 9.81, mu = 0.6;
+// Rows of the widest pile here: its factor is made by supernodes.
+constexpr int kWideRows = 60;
 
 struct Pile {
   Model model;
@@ -73,6 +75,34 @@ TEST(PileForces, EveryBoxOfATallAccuratePyramidIsHeldByItsWeightWithinItsFrictio
     EXPECT_NEAR(sum.y(), g, 1e-6 * g) << "box " << box;
   }
   // The case this pile is here for: some friction is at its bound.
+  EXPECT_GT(atBound, 0);
+}
+
+// A pile large enough that its friction rounds, once no row changes side, solve for the fixed
+// point of the friction held at its bounds rather than approach it round by round: the first
+// evaluation (from no forces at all) must still hold every box by its weight, with the held
+// friction at exactly its bound.
+TEST(PileForces, TheFixedPointOfAWidePilesHeldFrictionHoldsEveryBoxByItsWeight) {
+  const Pile pile(kWideRows);
+  Mechanics mechanics(pile.model);
+  Eigen::VectorXd state = mechanics.State(), d;
+  mechanics.Derivative(0.0, state, d);
+  EXPECT_GT(mechanics.HeldFrictionSolves(), 0);
+  EXPECT_EQ(mechanics.UnsettledFrictionSolves(), 0);
+  int atBound = 0;
+  for (int box : pile.boxes) {
+    Eigen::Vector2d sum(0, 0);
+    Mechanics::ContactReport report;
+    for (int pair = 1; pair <= mechanics.ContactPairCount(box); ++pair) {
+      ASSERT_TRUE(mechanics.ContactPair(box, pair, report));
+      sum += report.force + report.friction;
+      const double normal = report.force.norm(), friction = report.friction.norm();
+      EXPECT_LE(friction, mu * normal * (1 + 1e-5) + 1e-12) << "box " << box << " pair " << pair;
+      atBound += friction >= mu * normal * (1 - 1e-5) && normal > 0 ? 1 : 0;
+    }
+    EXPECT_NEAR(sum.x(), 0.0, 1e-6 * g) << "box " << box;
+    EXPECT_NEAR(sum.y(), g, 1e-6 * g) << "box " << box;
+  }
   EXPECT_GT(atBound, 0);
 }
 

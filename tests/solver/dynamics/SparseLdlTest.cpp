@@ -244,6 +244,58 @@ TEST(SparseLdl, ALargeFactorIsMadeBySupernodesAndAgreesWithRows) {
   }
 }
 
+// Forward solves of right-hand sides with a few nonzeros reach only the supernodes above them,
+// and two of them, weighted by the pivots, give an entry of A^-1 b without a backward pass.
+TEST(SparseLdl, SparseForwardSolvesGiveEntriesOfTheInverseProduct) {
+  // A grid, whose tree is nearly a chain, and an arrow, whose rows hang apart from its last ones.
+  for (const bool grid : {true, false}) {
+    SCOPED_TRACE(grid ? "grid" : "arrow");
+    const int n = grid ? 144 : 60;
+    const std::vector<std::pair<int, int>> pattern = grid ? Grid(12) : Arrow(n);
+    const Eigen::MatrixXd a = Random(n, pattern, 5);
+    SparseLdl ldl;
+    ldl.Analyse(Upper(a, pattern), SparseLdl::Method::BySupernodes);
+    ASSERT_TRUE(ldl.BySupernodes());
+    ASSERT_TRUE(ldl.Factorise(Upper(a, pattern).valuePtr()));
+    // The forward solve of a right-hand side given by its nonzeros, and where it reached.
+    auto forward = [&](const std::vector<std::pair<int, double>>& b, std::vector<int>& reach) {
+      Eigen::VectorXd x = Eigen::VectorXd::Zero(n);
+      std::vector<int> rows;
+      for (auto [row, value] : b) {
+        x[row] = value;
+        rows.push_back(row);
+      }
+      ldl.SolveForwardSparse(x.data(), rows, reach);
+      return x;
+    };
+    const std::vector<std::pair<int, double>> b{{3, 1.5}, {40, -2.0}, {41, 0.25}};
+    Eigen::VectorXd full = Eigen::VectorXd::Zero(n);
+    for (auto [row, value] : b)
+      full[row] = value;
+    const Eigen::VectorXd expected = a.ldlt().solve(full);
+    std::vector<int> reachB, reachE;
+    const Eigen::VectorXd y = forward(b, reachB);
+    EXPECT_TRUE(std::is_sorted(reachB.begin(), reachB.end()));
+    // Nothing outside the supernodes reached.
+    std::vector<char> inReach(n, 0);
+    for (int s : reachB)
+      for (int c = ldl.SupernodeStart(s); c < ldl.SupernodeStart(s + 1); ++c)
+        inReach[c] = 1;
+    for (int c = 0; c < n; ++c)
+      if (!inReach[c]) EXPECT_EQ(y[c], 0.0) << "column " << c;
+    // The arrow's three rows reach their own supernodes and that of the last rows alone.
+    if (!grid) EXPECT_LE(static_cast<int>(reachB.size()), 4);
+    const std::vector<double>& inverse = ldl.PivotInverses();
+    for (int i : {0, 3, 41, n - 1}) {
+      const Eigen::VectorXd e = forward({{i, 1.0}}, reachE);
+      double entry = 0;
+      for (int c = 0; c < n; ++c)
+        entry += e[c] * y[c] * inverse[c];
+      EXPECT_NEAR(entry, expected[i], 1e-12 * expected.cwiseAbs().maxCoeff()) << "row " << i;
+    }
+  }
+}
+
 // Wide supernodes (a full matrix makes blocks of the most columns a block holds, a band twenty
 // wide one of its last twenty) take their columns four at a time, in the factorisation
 // and in the solves: they agree with the row by row factor, solve the matrix, and a copy of the
