@@ -1141,6 +1141,7 @@ class Mechanics {
   // Buffers of carrying a pile's weight down: each body's normal rows, its distance in contacts
   // from a body that does not move, the bodies in that order, and the forces each carries.
   std::vector<int> carryStart_, carryRows_, carryLevel_, carryOrder_;
+  std::vector<std::pair<int, int>> carryBodies_;  // the two bodies of each normal row
   Eigen::VectorXd carried_;
   std::vector<double> sweepPointForce_;
   Eigen::VectorXd sweepForceBefore_;
