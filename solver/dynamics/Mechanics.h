@@ -331,14 +331,15 @@ class Mechanics {
     // and the small compliance that keeps a statically indeterminate stack solvable.
     int contact = -1;
     bool friction = false;
+    // Contact rows of a fast run's velocity projection: the point is not in contact, and may
+    // approach by no more than its gap over the step (velocityTarget).
+    // (Beside the other flags, so that a row holds no padding: a pile's rows are many.)
+    bool speculative = false;
     double compliance = 0;
     // Contact rows: the overlap their projection can always bring them within. The rows of a
     // stack repeat each other, and their compliance makes the last digits converge slowly: a
     // tiny part of the bodies' size, far below anything seen, is what they are held to.
     double reachable = 0;
-    // Contact rows of a fast run's velocity projection: the point is not in contact, and may
-    // approach by no more than its gap over the step (velocityTarget).
-    bool speculative = false;
   };
   class RowBuilder;
 
