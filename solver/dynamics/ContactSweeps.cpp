@@ -260,15 +260,22 @@ void Mechanics::CarryWeightDown(const std::vector<int>& rows) {
     const int dof = bodyKin_[body].dof;
     return Immobile(body) || (invMass_[dof] == 0 && invMass_[dof + 1] == 0);
   };
+  // The two bodies of every normal row, read once: reached through its point and manifold each
+  // time, a pile's rows would cost three loads that wait on each other at every visit.
+  std::vector<std::pair<int, int>>& joined = carryBodies_;
+  joined.assign(n, {kNone, kNone});
+  for (int r = 0; r < n; ++r) {
+    const Row& row = rows_[rows[r]];
+    if (row.friction) continue;
+    const ContactManifold& m = manifolds_[contactPoints_[row.contact].manifold];
+    joined[r] = {m.a, m.b};
+  }
+  auto bodiesOf = [&](int r) { return joined[r]; };
   // The normal rows of every body.
   std::vector<int>& start = carryStart_;
   start.assign(bodies + 1, 0);
-  auto bodiesOf = [&](int r) {
-    const ContactManifold& m = manifolds_[contactPoints_[rows_[rows[r]].contact].manifold];
-    return std::make_pair(m.a, m.b);
-  };
   for (int r = 0; r < n; ++r) {
-    if (rows_[rows[r]].friction) continue;
+    if (joined[r].first == kNone) continue;
     const auto [a, b] = bodiesOf(r);
     ++start[a + 1];
     ++start[b + 1];
@@ -280,7 +287,7 @@ void Mechanics::CarryWeightDown(const std::vector<int>& rows) {
   {
     std::vector<int> fill(start.begin(), start.end() - 1);
     for (int r = 0; r < n; ++r) {
-      if (rows_[rows[r]].friction) continue;
+      if (joined[r].first == kNone) continue;
       const auto [a, b] = bodiesOf(r);
       of[fill[a]++] = r;
       of[fill[b]++] = r;

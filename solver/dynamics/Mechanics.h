@@ -341,14 +341,15 @@ class Mechanics {
     // and the small compliance that keeps a statically indeterminate stack solvable.
     int contact = -1;
     bool friction = false;
+    // Contact rows of a fast run's velocity projection: the point is not in contact, and may
+    // approach by no more than its gap over the step (velocityTarget).
+    // (Beside the other flags, so that a row holds no padding: a pile's rows are many.)
+    bool speculative = false;
     double compliance = 0;
     // Contact rows: the overlap their projection can always bring them within. The rows of a
     // stack repeat each other, and their compliance makes the last digits converge slowly: a
     // tiny part of the bodies' size, far below anything seen, is what they are held to.
     double reachable = 0;
-    // Contact rows of a fast run's velocity projection: the point is not in contact, and may
-    // approach by no more than its gap over the step (velocityTarget).
-    bool speculative = false;
   };
   class RowBuilder;
 
@@ -1199,6 +1200,7 @@ class Mechanics {
   // Buffers of carrying a pile's weight down: each body's normal rows, its distance in contacts
   // from a body that does not move, the bodies in that order, and the forces each carries.
   std::vector<int> carryStart_, carryRows_, carryLevel_, carryOrder_;
+  std::vector<std::pair<int, int>> carryBodies_;  // the two bodies of each normal row
   Eigen::VectorXd carried_;
   std::vector<double> sweepPointForce_;
   Eigen::VectorXd sweepForceBefore_;
