@@ -1222,6 +1222,12 @@ void Mechanics::MixContactForces(const std::vector<char>& kinetic) {
   forceMixing_.Add(roundIn_, roundOut_, roundNext_);
   for (int k = 0; k < n; ++k)
     contactPoints_[k].force = std::max(roundNext_[k], 0.0);
+  BoundFrictionByPointForces(kinetic);
+}
+
+// Each candidate friction row bounded by its friction coefficient (kinetic where the manifold
+// slides) times the sum of its points' normal forces.
+void Mechanics::BoundFrictionByPointForces(const std::vector<char>& kinetic) {
   for (size_t k = 0; k < manifolds_.size(); ++k) {
     const ContactManifold& m = manifolds_[k];
     if (m.frictionRow < 0 || !rows_[m.frictionRow].candidate) continue;

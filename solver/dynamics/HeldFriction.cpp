@@ -287,16 +287,7 @@ bool Mechanics::StartFromHeldFriction(const std::vector<char>& kinetic,
     const int at = s.position[point.row];
     point.force = std::max(solveX_[at] + s.work[at], 0.0);
   }
-  for (size_t j = 0; j < manifolds_.size(); ++j) {
-    const ContactManifold& m = manifolds_[j];
-    if (m.frictionRow < 0 || !rows_[m.frictionRow].candidate) continue;
-    double normal = 0;
-    for (int i = m.first; i < m.first + m.count; ++i)
-      normal += contactPoints_[i].force;
-    const double limit = (kinetic[j] ? m.kineticFriction : m.staticFriction) * normal;
-    rows_[m.frictionRow].lower = -limit;
-    rows_[m.frictionRow].upper = limit;
-  }
+  BoundFrictionByPointForces(kinetic);
   return true;
 }
 

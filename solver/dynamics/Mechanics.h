@@ -648,6 +648,7 @@ class Mechanics {
   void StartFromLastBounds();
   void RememberBounds();
   void MixContactForces(const std::vector<char>& kinetic);
+  void BoundFrictionByPointForces(const std::vector<char>& kinetic);
   bool SolveHeldFriction(const std::vector<char>& kinetic);
   bool GatherHeldFriction();
   void HeldFrictionResponses();

@@ -48,6 +48,31 @@ struct Pile {
   }
 };
 
+// Checks that the contact forces on each box of the pile carry its weight and nothing more,
+// each friction within its cone, and answers how many frictions are at their bound.
+int FrictionAtBoundIfEveryBoxIsHeldByItsWeight(const Mechanics& mechanics, const Pile& pile) {
+  int atBound = 0;
+  for (int box : pile.boxes) {
+    Eigen::Vector2d sum(0, 0);
+    Mechanics::ContactReport report;
+    for (int pair = 1; pair <= mechanics.ContactPairCount(box); ++pair) {
+      if (!mechanics.ContactPair(box, pair, report)) {
+        ADD_FAILURE() << "no contact report for box " << box << " pair " << pair;
+        continue;
+      }
+      sum += report.force + report.friction;
+      const double normal = report.force.norm(), friction = report.friction.norm();
+      // Friction rounds end where a tall pile's normal forces stop settling, a few millionths
+      // of them.
+      EXPECT_LE(friction, mu * normal * (1 + 1e-5) + 1e-12) << "box " << box << " pair " << pair;
+      atBound += friction >= mu * normal * (1 - 1e-5) && normal > 0 ? 1 : 0;
+    }
+    EXPECT_NEAR(sum.x(), 0.0, 1e-6 * g) << "box " << box;
+    EXPECT_NEAR(sum.y(), g, 1e-6 * g) << "box " << box;
+  }
+  return atBound;
+}
+
 // A pyramid tall enough that its top boxes' friction meets its bound (the boxes below spread
 // under it) and the pivoting changes a few rows from one evaluation to the next.
 TEST(PileForces, EveryBoxOfATallAccuratePyramidIsHeldByItsWeightWithinItsFrictionCones) {
@@ -57,25 +82,8 @@ TEST(PileForces, EveryBoxOfATallAccuratePyramidIsHeldByItsWeightWithinItsFrictio
   Simulation sim(pile.model, settings);
   ASSERT_NO_THROW(sim.AdvanceTo(0.1));
   const Mechanics& mechanics = sim.GetMechanics();
-  int atBound = 0;
-  for (int box : pile.boxes) {
-    Eigen::Vector2d sum(0, 0);
-    Mechanics::ContactReport report;
-    for (int pair = 1; pair <= mechanics.ContactPairCount(box); ++pair) {
-      ASSERT_TRUE(mechanics.ContactPair(box, pair, report));
-      sum += report.force + report.friction;
-      const double normal = report.force.norm(), friction = report.friction.norm();
-      // Friction rounds end where a tall pile's normal forces stop settling, a few millionths
-      // of them.
-      EXPECT_LE(friction, mu * normal * (1 + 1e-5) + 1e-12) << "box " << box << " pair " << pair;
-      atBound += friction >= mu * normal * (1 - 1e-5) && normal > 0 ? 1 : 0;
-    }
-    // The pile stands: the forces on each box carry its weight and nothing more.
-    EXPECT_NEAR(sum.x(), 0.0, 1e-6 * g) << "box " << box;
-    EXPECT_NEAR(sum.y(), g, 1e-6 * g) << "box " << box;
-  }
   // The case this pile is here for: some friction is at its bound.
-  EXPECT_GT(atBound, 0);
+  EXPECT_GT(FrictionAtBoundIfEveryBoxIsHeldByItsWeight(mechanics, pile), 0);
 }
 
 // A pile large enough that its friction rounds, once no row changes side, solve for the fixed
@@ -89,21 +97,7 @@ TEST(PileForces, TheFixedPointOfAWidePilesHeldFrictionHoldsEveryBoxByItsWeight) 
   mechanics.Derivative(0.0, state, d);
   EXPECT_GT(mechanics.HeldFrictionSolves(), 0);
   EXPECT_EQ(mechanics.UnsettledFrictionSolves(), 0);
-  int atBound = 0;
-  for (int box : pile.boxes) {
-    Eigen::Vector2d sum(0, 0);
-    Mechanics::ContactReport report;
-    for (int pair = 1; pair <= mechanics.ContactPairCount(box); ++pair) {
-      ASSERT_TRUE(mechanics.ContactPair(box, pair, report));
-      sum += report.force + report.friction;
-      const double normal = report.force.norm(), friction = report.friction.norm();
-      EXPECT_LE(friction, mu * normal * (1 + 1e-5) + 1e-12) << "box " << box << " pair " << pair;
-      atBound += friction >= mu * normal * (1 - 1e-5) && normal > 0 ? 1 : 0;
-    }
-    EXPECT_NEAR(sum.x(), 0.0, 1e-6 * g) << "box " << box;
-    EXPECT_NEAR(sum.y(), g, 1e-6 * g) << "box " << box;
-  }
-  EXPECT_GT(atBound, 0);
+  EXPECT_GT(FrictionAtBoundIfEveryBoxIsHeldByItsWeight(mechanics, pile), 0);
 }
 
 // Evaluations of a pile solve against the factorisation kept from the evaluation before, made at
