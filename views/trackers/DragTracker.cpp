@@ -117,6 +117,9 @@ void TDragTracker::MoveStep(const QV_CPoint& next) {
     return;
   }
   if (released_ == 0 && multiClick_ != 0) {
+    // A click's release means nothing between clicks. Left waiting (it comes in after its press
+    // when the desktop is slow), it would look like a button forever pending to the loop.
+    if (clicking_ != 0) TakePending(WM_LBUTTONUP, WM_LBUTTONUP);
     MSG down{};
     if (TakePending(WM_LBUTTONDOWN, WM_LBUTTONDOWN, &down)) {
       QV_CPoint point(static_cast<int16_t>(down.lParam & 0xFFFF),

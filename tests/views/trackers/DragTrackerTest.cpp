@@ -100,6 +100,22 @@ TEST_F(DragTrackerTest, ClicksAddPointsUntilOneLandsWithinFourPixelsOfTheLast) {
   EXPECT_EQ(tracker.points.size(), 3u);
 }
 
+// On a busy desktop a click's release can come in a pass after its press was taken: it must not
+// stay waiting, or the tracking loop sees a button waiting forever and is never idle.
+TEST_F(DragTrackerTest, AClicksLateReleaseIsTakenBetweenClicks) {
+  TPointsTracker tracker;
+  Start(tracker, 1);
+  InjectMouseButton(MouseButton::kLeft, false, POINT{0, 0});
+  EXPECT_FALSE(Pass(tracker));
+  Post(WM_LBUTTONDOWN, 40, 10);
+  EXPECT_FALSE(Pass(tracker));
+  Post(WM_LBUTTONUP, 40, 10);
+  EXPECT_FALSE(Pass(tracker));
+  MSG waiting;
+  EXPECT_FALSE(PeekMessage(&waiting, nullptr, WM_LBUTTONDOWN, WM_LBUTTONUP, PM_NOREMOVE));
+  EXPECT_EQ(tracker.points.size(), 1u);
+}
+
 TEST_F(DragTrackerTest, ADragEndsAtTheReleaseEvenWithMultiClick) {
   TPointsTracker tracker;
   Start(tracker, 1);
