@@ -16,14 +16,21 @@ struct WorldPolygon {
   std::vector<Vector2d>& n;
 };
 
+// Sized once and written in place: appended one by one, each corner paid a check of the room
+// left, which cost a box pair of a pile as much as turning its corners.
 void Place(const PlacedPiece& p, WorldPolygon& out) {
   out.piece = p.piece;
-  out.v.clear();
-  out.n.clear();
-  for (const Vector2d& v : p.piece->vertices)
-    out.v.push_back(p.World(v));
-  for (const Vector2d& n : p.piece->normals)
-    out.n.push_back(p.Turn(n));
+  const size_t count = p.piece->vertices.size();
+  out.v.resize(count);
+  out.n.resize(count);
+  const Vector2d* vertices = p.piece->vertices.data();
+  const Vector2d* normals = p.piece->normals.data();
+  Vector2d* v = out.v.data();
+  Vector2d* n = out.n.data();
+  for (size_t i = 0; i < count; ++i) {
+    v[i] = p.World(vertices[i]);
+    n[i] = p.Turn(normals[i]);
+  }
 }
 
 // A polygon against a circle; the normal runs from the polygon to the circle.
