@@ -1476,7 +1476,27 @@ bool Mechanics::SolveByIslands(const std::vector<int>& rows, const Eigen::Vector
 // every row, read it).
 void Mechanics::SolveTinyIsland(const int* rows, int n, const double* b, const double* lower,
                                 const double* upper, double* x, Bound* state) {
-  constexpr int N = kTinyRows;
+  static_assert(kTinyRows == 4, "one case for each count of rows");
+  switch (n) {
+    case 0:
+      return;
+    case 1:
+      return SolveTinyIslandOf<1>(rows, b, lower, upper, x, state);
+    case 2:
+      return SolveTinyIslandOf<2>(rows, b, lower, upper, x, state);
+    case 3:
+      return SolveTinyIslandOf<3>(rows, b, lower, upper, x, state);
+    case 4:
+      return SolveTinyIslandOf<4>(rows, b, lower, upper, x, state);
+    default:
+      throw DynamicsError{kErrSingular, "a tiny solve was given more rows than it holds"};
+  }
+}
+
+template <int N>
+void Mechanics::SolveTinyIslandOf(const int* rows, const double* b, const double* lower,
+                                  const double* upper, double* x, Bound* state) {
+  constexpr int n = N;
   const std::pair<int, double>* entries = entries_.data();
   const double* invMass = invMass_.data();
   if (scatter_.size() != dofCount_) scatter_ = Eigen::VectorXd::Zero(dofCount_);

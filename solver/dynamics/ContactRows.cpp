@@ -466,7 +466,7 @@ void Mechanics::FindContacts() {
   };
   bool here = foundHere(found_[0]);
   if (!here && foundHere(found_[1])) {
-    std::swap(found_[0], found_[1]);
+    swap(found_[0], found_[1]);
     here = true;
   }
   if (here) {
@@ -474,7 +474,7 @@ void Mechanics::FindContacts() {
     AssignSlides();
     return;
   }
-  std::swap(found_[0], found_[1]);
+  swap(found_[0], found_[1]);
   // The oldest search gives way to this one.
   found_[0].search = ++searches_;
   found_[0].points.clear();

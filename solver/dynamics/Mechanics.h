@@ -464,6 +464,10 @@ class Mechanics {
   // `state` is each row's start and receives where it ended.
   void SolveTinyIsland(const int* rows, int n, const double* b, const double* lower,
                        const double* upper, double* x, Bound* state);
+  // The same for a count of rows known when compiled, so that the loops over them unroll.
+  template <int N>
+  void SolveTinyIslandOf(const int* rows, const double* b, const double* lower,
+                         const double* upper, double* x, Bound* state);
   // The buffers of SolveByIslands: the island of each row, the rows grouped by island, and one
   // island's part of the problem.
   struct IslandScratch {
@@ -1066,6 +1070,16 @@ class Mechanics {
     std::vector<ContactPoint> points;
     std::vector<ContactManifold> manifolds;
     FarPairs far;
+    // Member by member: a swap through a temporary moves every list twice more.
+    friend void swap(FoundContacts& a, FoundContacts& b) noexcept {
+      std::swap(a.search, b.search);
+      a.at.swap(b.at);
+      a.reach.swap(b.reach);
+      a.outlines.swap(b.outlines);
+      a.points.swap(b.points);
+      a.manifolds.swap(b.manifolds);
+      std::swap(a.far, b.far);
+    }
   };
   FoundContacts found_[2];
   // Answered in place where the answer of one of the last two asks still stands.
