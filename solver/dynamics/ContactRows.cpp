@@ -763,12 +763,10 @@ Mechanics::Row& Mechanics::AddContactRow(int contactIndex, bool friction,
   row.contact = contactIndex;
   row.friction = friction;
   row.begin = static_cast<int>(entries_.size());
-  ContactJacobian(m.b, point, direction);
-  ContactJacobian(m.a, point, -direction);
-  row.count = static_cast<int>(entries_.size()) - row.begin;
   double diagonal = 0;
-  for (int i = row.begin; i < row.begin + row.count; ++i)
-    diagonal += entries_[i].second * entries_[i].second * invMass_[entries_[i].first];
+  ContactJacobian(m.b, point, direction, diagonal);
+  ContactJacobian(m.a, point, -direction, diagonal);
+  row.count = static_cast<int>(entries_.size()) - row.begin;
   row.compliance = kContactCompliance * diagonal;
   return row;
 }

@@ -638,7 +638,10 @@ class Mechanics {
   // The contacts and which of them touch, without their rows: all that their event values need.
   // The rows of the last build no longer stand for them.
   void FindContactGaps();
-  void ContactJacobian(int body, const Eigen::Vector2d& point, const Eigen::Vector2d& direction);
+  // Appends the entries of a force along `direction` at a world point of a body, and adds each
+  // entry's square over the body's mass to `diagonal`.
+  void ContactJacobian(int body, const Eigen::Vector2d& point, const Eigen::Vector2d& direction,
+                       double& diagonal);
   double ContactProducts(const ContactManifold& m, const Eigen::Vector2d& point,
                          const Eigen::Vector2d& direction) const;
   double RollingTerm(const ContactManifold& m, const ContactPoint& p) const;
@@ -1329,18 +1332,30 @@ inline Mechanics::StepMotion Mechanics::MotionOver(int body, double h) const {
   return motion;
 }
 
-// Appends the entries of a force along `direction` at a world point of a body. Inline: each
-// contact row's build makes two, and a pile builds a row for every point at every step.
+// Inline: each contact row's build makes two, and a pile builds a row for every point at every
+// step. The diagonal is summed as the entries are made, in their order: read back from the
+// list, they cost a pass of their own.
 [[gnu::always_inline]] inline void Mechanics::ContactJacobian(int body,
                                                               const Eigen::Vector2d& point,
-                                                              const Eigen::Vector2d& direction) {
+                                                              const Eigen::Vector2d& direction,
+                                                              double& diagonal) {
   const int dof = bodyKin_[body].dof;
   if (dof < 0) return;
   const Eigen::Vector2d arm = point - Eigen::Vector2d(q_[3 * body], q_[3 * body + 1]);
-  if (direction.x() != 0) entries_.emplace_back(dof, direction.x());
-  if (direction.y() != 0) entries_.emplace_back(dof + 1, direction.y());
-  const double turn = detail::Cross(arm, direction);
-  if (turn != 0) entries_.emplace_back(dof + 2, turn);
+  const double* invMass = invMass_.data() + dof;
+  const double x = direction.x(), y = direction.y(), turn = detail::Cross(arm, direction);
+  if (x != 0) {
+    entries_.emplace_back(dof, x);
+    diagonal += x * x * invMass[0];
+  }
+  if (y != 0) {
+    entries_.emplace_back(dof + 1, y);
+    diagonal += y * y * invMass[1];
+  }
+  if (turn != 0) {
+    entries_.emplace_back(dof + 2, turn);
+    diagonal += turn * turn * invMass[2];
+  }
 }
 
 inline int Context::BodyCount() const {
