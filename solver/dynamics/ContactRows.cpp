@@ -500,8 +500,9 @@ void Mechanics::FindContacts() {
   {
     const StageTimer timer(contactTimes_.findPairs, timeStages_);
     // Each outline's own box, so that a long wall or floor meets only what is near it.
-    // Each box is written where it stays: a whole box copied in just after its body was
-    // written stalls on the store of that body.
+    // Each box is written member by member to both its places: a whole box copied from one
+    // just written reads its body with the padding after it in one load, which waits for the
+    // store of the body to finish.
     boxes_.resize(colliders_.size());
     searched_.resize(colliders_.size());
     std::vector<contact::Box>& outlines = found_[0].outlines;
@@ -513,21 +514,23 @@ void Mechanics::FindContacts() {
       c.radius = outline.radius;
       c.reach = reach[k];
       c.extent = outline.radius >= 0 ? outline.radius + reach[k] + margin_ / 2 : HUGE_VAL;
-      contact::Box& box = boxes_[k];
+      contact::Box& own = outlines[k];
       if (outline.radius >= 0) {
-        c.centre = contact::PlacedPiece{nullptr, Vector2d(q_[3 * i], q_[3 * i + 1]),
-                                        bodyKin_[i].cos, bodyKin_[i].sin}
-                       .World(outline.centre);
-        box = CircleBox(c.centre, outline.radius, i);
+        const Vector2d centre = contact::PlacedPiece{nullptr, Vector2d(q_[3 * i], q_[3 * i + 1]),
+                                                     bodyKin_[i].cos, bodyKin_[i].sin}
+                                    .World(outline.centre);
+        c.centre = centre;
+        own = CircleBox(centre, outline.radius, i);
       } else {
-        box = OutlineBox(i);
+        own = OutlineBox(i);
       }
-      outlines[k] = box;
       const double grow = margin_ / 2 + reach[k];
-      box.minX -= grow;
-      box.minY -= grow;
-      box.maxX += grow;
-      box.maxY += grow;
+      contact::Box& box = boxes_[k];
+      box.minX = own.minX - grow;
+      box.minY = own.minY - grow;
+      box.maxX = own.maxX + grow;
+      box.maxY = own.maxY + grow;
+      box.body = i;
     }
   }
   // Every kept pair that can meet here has boxes that overlap; where each box lies in its swept
