@@ -57,6 +57,13 @@ constexpr double kMostFastReach = 0.5;
 // The frames of travel ahead of a moving body that the pairs kept for it reach.
 constexpr double kFramesAhead = 4;
 
+// Kept pairs counted stale, once more than this many times those a step lists, where the
+// moving bodies' kept boxes cover more than this many times boxes grown for their speeds now;
+// and the step limits between two looks at the boxes.
+constexpr size_t kKeptOverListed = 3;
+constexpr double kStaleArea = 2;
+constexpr int kStalePairsChecks = 8;
+
 // How much further than its swept box, in parts of the margin, a search inside the step may
 // find a body and still read only the pairs the step limit listed.
 constexpr double kStepPairsSlack = 0.125;
@@ -362,28 +369,50 @@ void Mechanics::KeepPairsNear(const std::vector<contact::Box>& boxes) {
               (box.maxY <= grown.maxY);
   }
   if (inside) return;
-  grownBoxes_ = boxes;
-  for (size_t k = 0; k < boxes.size(); ++k) {
-    const int body = colliders_[k];
-    contact::Box& grown = grownBoxes_[k];
-    const bool moves = bodyKin_[body].dof >= 0;
-    const double speed = moves ? OutlineSpeed(body, 0.0) : 0.0;
-    const double grow = margin_ / 2 + 0.5 * speed * frameStep_;
-    // Ahead of a moving body, further by the way it travels in the frames to come: a crowd
-    // falling together then keeps its pairs for a few frames, and its boxes grow further only
-    // below.
-    const double aheadX = moves ? kFramesAhead * v_[3 * body] * frameStep_ : 0.0;
-    const double aheadY = moves ? kFramesAhead * v_[3 * body + 1] * frameStep_ : 0.0;
-    grown.minX -= grow + std::max(-aheadX, 0.0);
-    grown.minY -= grow + std::max(-aheadY, 0.0);
-    grown.maxX += grow + std::max(aheadX, 0.0);
-    grown.maxY += grow + std::max(aheadY, 0.0);
-    grown.body = static_cast<int>(k);
-  }
+  grownBoxes_.resize(boxes.size());
+  for (size_t k = 0; k < boxes.size(); ++k)
+    grownBoxes_[k] = GrownBox(boxes[k], k);
   broadPhase_.FindPairs(grownBoxes_, pairs_);
   std::erase_if(pairs_, [&](const std::pair<int, int>& p) {
     return !MayCollide(colliders_[p.first], colliders_[p.second]);
   });
+  stalePairsWait_ = 0;
+}
+
+// The box the pairs are kept for of collider k whose box is given: grown by half the way its
+// body travels in a frame, and ahead of a moving body further by the way it travels in the
+// frames to come (a crowd falling together then keeps its pairs for a few frames, and its boxes
+// grow further only below).
+contact::Box Mechanics::GrownBox(const contact::Box& box, size_t k) const {
+  const int body = colliders_[k];
+  const bool moves = bodyKin_[body].dof >= 0;
+  const double speed = moves ? OutlineSpeed(body, 0.0) : 0.0;
+  const double grow = margin_ / 2 + 0.5 * speed * frameStep_;
+  const double aheadX = moves ? kFramesAhead * v_[3 * body] * frameStep_ : 0.0;
+  const double aheadY = moves ? kFramesAhead * v_[3 * body + 1] * frameStep_ : 0.0;
+  return contact::Box{box.minX - (grow + std::max(-aheadX, 0.0)),
+                      box.minY - (grow + std::max(-aheadY, 0.0)),
+                      box.maxX + (grow + std::max(aheadX, 0.0)),
+                      box.maxY + (grow + std::max(aheadY, 0.0)), static_cast<int>(k)};
+}
+
+// A crowd that has slowed down keeps the pairs of the boxes grown for the speed it had: a
+// thousand balls landed in a heap keep four times the pairs their steps list, and every step
+// limit passes over them all. Where the kept pairs are many more than the step listed, and the
+// moving bodies' kept boxes cover much more than boxes grown for their speeds now would, the
+// pairs are found anew at the next step. The boxes are weighed only every few steps: a crowd
+// stepping far below a frame keeps many more pairs than its steps list, and rightly.
+void Mechanics::DropStalePairs(size_t listed) {
+  if (pairs_.size() <= kKeptOverListed * listed || ++stalePairsWait_ < kStalePairsChecks) return;
+  stalePairsWait_ = 0;
+  auto area = [](const contact::Box& b) { return (b.maxX - b.minX) * (b.maxY - b.minY); };
+  double kept = 0, fresh = 0;
+  for (size_t k = 0; k < grownBoxes_.size(); ++k) {
+    if (bodyKin_[colliders_[k]].dof < 0) continue;
+    kept += area(grownBoxes_[k]);
+    fresh += area(GrownBox(sweptBoxes_[k], k));
+  }
+  if (kept > kStaleArea * fresh) grownBoxes_.clear();
 }
 
 // Whether every box lies in its swept one grown by the slack of the step's pair list.
@@ -500,8 +529,9 @@ void Mechanics::FindContacts() {
   {
     const StageTimer timer(contactTimes_.findPairs, timeStages_);
     // Each outline's own box, so that a long wall or floor meets only what is near it.
-    // Each box is written where it stays: a whole box copied in just after its body was
-    // written stalls on the store of that body.
+    // Each box is written member by member to both its places: a whole box copied from one
+    // just written reads its body with the padding after it in one load, which waits for the
+    // store of the body to finish.
     boxes_.resize(colliders_.size());
     searched_.resize(colliders_.size());
     std::vector<contact::Box>& outlines = found_[0].outlines;
@@ -513,21 +543,23 @@ void Mechanics::FindContacts() {
       c.radius = outline.radius;
       c.reach = reach[k];
       c.extent = outline.radius >= 0 ? outline.radius + reach[k] + margin_ / 2 : HUGE_VAL;
-      contact::Box& box = boxes_[k];
+      contact::Box& own = outlines[k];
       if (outline.radius >= 0) {
-        c.centre = contact::PlacedPiece{nullptr, Vector2d(q_[3 * i], q_[3 * i + 1]),
-                                        bodyKin_[i].cos, bodyKin_[i].sin}
-                       .World(outline.centre);
-        box = CircleBox(c.centre, outline.radius, i);
+        const Vector2d centre = contact::PlacedPiece{nullptr, Vector2d(q_[3 * i], q_[3 * i + 1]),
+                                                     bodyKin_[i].cos, bodyKin_[i].sin}
+                                    .World(outline.centre);
+        c.centre = centre;
+        own = CircleBox(centre, outline.radius, i);
       } else {
-        box = OutlineBox(i);
+        own = OutlineBox(i);
       }
-      outlines[k] = box;
       const double grow = margin_ / 2 + reach[k];
-      box.minX -= grow;
-      box.minY -= grow;
-      box.maxX += grow;
-      box.maxY += grow;
+      contact::Box& box = boxes_[k];
+      box.minX = own.minX - grow;
+      box.minY = own.minY - grow;
+      box.maxX = own.maxX + grow;
+      box.maxY = own.maxY + grow;
+      box.body = i;
     }
   }
   // Every kept pair that can meet here has boxes that overlap; where each box lies in its swept
@@ -2171,6 +2203,7 @@ double Mechanics::ContactStepLimit(double h, double shortest) {
   }
   stepPairs_.resize(listed);
   stepPairsValid_ = true;
+  DropStalePairs(listed);
   ListStepSearchPairs(h);
   // Which bodies something can meet in the step, found once a pair would limit it.
   bool touchableFound = false;

@@ -1037,6 +1037,9 @@ class Mechanics {
   void AddManifold(int a, int b, size_t pa, size_t pb, const contact::Manifold& found);
   std::vector<contact::Box> grownBoxes_;    // those the kept pairs were found from
   std::vector<std::pair<int, int>> pairs_;  // kept pairs, by place in colliders_
+  contact::Box GrownBox(const contact::Box& box, size_t k) const;
+  void DropStalePairs(size_t listed);
+  int stalePairsWait_ = 0;  // step limits since the kept boxes were found or last weighed
   std::vector<ContactPoint> contactPoints_;
   std::vector<ContactManifold> manifolds_;
   // The pairs of circles an accurate search found within the margin but too far apart for a
