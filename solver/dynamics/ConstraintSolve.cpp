@@ -527,9 +527,7 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
   if (p.assembledFrom == flat_) {
     // The same entries with other rows held (a bounded solve's pivots, or its rounds with new
     // bounds): the matrix before holding is the one assembled last.
-    for (size_t group = 0; group < groups; ++group)
-      values[p.groupSlot[group]] = p.assembled[group];
-    changed = HoldAndCompare(p, values, held);
+    changed = HoldAndCompare(p, values, held, p.assembled.data());
   } else {
     if (p.grouped)
       Assemble(p, values);
@@ -610,20 +608,25 @@ void Mechanics::AssembleUngrouped(const FactorPattern& p, double* values) const 
   }
 }
 
-// Sets the places of held rows to those of the identity, and keeps the values the
-// factorisation is made of as they are compared with the last ones; true when they changed.
-bool Mechanics::HoldAndCompare(FactorPattern& p, double* values, const std::vector<char>* held) {
+// Sets the places of held rows to those of the identity and the others to `from` (per place, in
+// the order of the places) where it is given, and keeps the values the factorisation is made of
+// as they are compared with the last ones; true when they changed. All in one pass over the
+// places: a pile's are many, and each is reached where the factorisation lays it out.
+bool Mechanics::HoldAndCompare(FactorPattern& p, double* values, const std::vector<char>* held,
+                               const double* from) {
   const size_t groups = p.groupSlot.size();
-  if (held != nullptr)
-    for (size_t group = 0; group < groups; ++group) {
-      const auto [a, b] = p.groupRows[group];
-      if ((*held)[a] || (*held)[b]) values[p.groupSlot[group]] = a == b ? 1.0 : 0.0;
-    }
   bool changed = p.factored.size() != groups;
   p.factored.resize(groups);
   double* factored = p.factored.data();
+  const int* slots = p.groupSlot.data();
+  const char* holding = held != nullptr ? held->data() : nullptr;
   for (size_t group = 0; group < groups; ++group) {
-    const double value = values[p.groupSlot[group]];
+    double value = from != nullptr ? from[group] : values[slots[group]];
+    if (holding != nullptr) {
+      const auto [a, b] = p.groupRows[group];
+      if (holding[a] || holding[b]) value = a == b ? 1.0 : 0.0;
+    }
+    values[slots[group]] = value;
     changed = changed || value != factored[group];
     factored[group] = value;
   }
