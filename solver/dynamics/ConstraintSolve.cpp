@@ -261,6 +261,97 @@ void CholeskySolve(const std::vector<double>& l, const std::vector<int>& order,
     x[order[r]] = y[r];
 }
 
+// Every place of J W J' that the products reach, (row, column) with row >= column, once: listed
+// row by row, each row's places in the order its products first reach them. placeOf gets each
+// product's place among them.
+template <typename Product>
+std::vector<std::pair<int, int>> DistinctPlaces(const std::vector<Product>& products, int n,
+                                                std::vector<int>& placeOf) {
+  std::vector<int> start(static_cast<size_t>(n) + 1, 0);
+  for (const Product& product : products)
+    ++start[product.rowA + 1];
+  for (int r = 0; r < n; ++r)
+    start[r + 1] += start[r];
+  std::vector<int> byRow(products.size());
+  {
+    std::vector<int> fill(start.begin(), start.end() - 1);
+    for (size_t k = 0; k < products.size(); ++k)
+      byRow[fill[products[k].rowA]++] = static_cast<int>(k);
+  }
+  std::vector<std::pair<int, int>> places;
+  placeOf.resize(products.size());
+  // Per column, the row whose places last reached it and the place it was there.
+  std::vector<int> reachedBy(n, -1), placeAt(n, 0);
+  for (int r = 0; r < n; ++r)
+    for (int k = start[r]; k < start[r + 1]; ++k) {
+      const int column = products[byRow[k]].rowB;
+      if (reachedBy[column] != r) {
+        reachedBy[column] = r;
+        placeAt[column] = static_cast<int>(places.size());
+        places.emplace_back(r, column);
+      }
+      placeOf[byRow[k]] = placeAt[column];
+    }
+  return places;
+}
+
+// A compressed pattern from the entries of each column (row indices ascending, values one; only
+// the pattern is read).
+void CompressedPattern(int n, const std::vector<int>& columnOf, const std::vector<int>& rowOf,
+                       Eigen::SparseMatrix<double>& out) {
+  out.resize(n, n);
+  out.resizeNonZeros(static_cast<Eigen::Index>(rowOf.size()));
+  int* outer = out.outerIndexPtr();
+  int* inner = out.innerIndexPtr();
+  std::fill(outer, outer + n + 1, 0);
+  for (const int c : columnOf)
+    ++outer[c + 1];
+  for (int c = 0; c < n; ++c)
+    outer[c + 1] += outer[c];
+  std::vector<int> fill(outer, outer + n);
+  for (size_t k = 0; k < rowOf.size(); ++k)
+    inner[fill[columnOf[k]]++] = rowOf[k];
+  for (int c = 0; c < n; ++c)
+    std::sort(inner + outer[c], inner + outer[c + 1]);
+  std::fill(out.valuePtr(), out.valuePtr() + rowOf.size(), 1.0);
+}
+
+// Both triangles of the pattern of distinct places.
+void SymmetricPattern(int n, const std::vector<std::pair<int, int>>& places,
+                      Eigen::SparseMatrix<double>& out) {
+  std::vector<int> columnOf, rowOf;
+  columnOf.reserve(2 * places.size());
+  rowOf.reserve(2 * places.size());
+  for (const auto& [row, column] : places) {
+    columnOf.push_back(column);
+    rowOf.push_back(row);
+    if (row == column) continue;
+    columnOf.push_back(row);
+    rowOf.push_back(column);
+  }
+  CompressedPattern(n, columnOf, rowOf, out);
+}
+
+// The upper triangle of the pattern of distinct places in the given order, with every row's
+// diagonal.
+void UpperPattern(int n, const std::vector<std::pair<int, int>>& places,
+                  const std::vector<int>& order, Eigen::SparseMatrix<double>& out) {
+  std::vector<int> columnOf, rowOf;
+  columnOf.reserve(places.size() + n);
+  rowOf.reserve(places.size() + n);
+  for (const auto& [row, column] : places) {
+    if (row == column) continue;
+    const int a = order[row], b = order[column];
+    columnOf.push_back(std::max(a, b));
+    rowOf.push_back(std::min(a, b));
+  }
+  for (int r = 0; r < n; ++r) {
+    columnOf.push_back(r);
+    rowOf.push_back(r);
+  }
+  CompressedPattern(n, columnOf, rowOf, out);
+}
+
 }  // namespace
 
 // Row sets of a few rows (the impact of one pair) are assembled straight into a dense matrix:
@@ -436,9 +527,7 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
   if (p.assembledFrom == flat_) {
     // The same entries with other rows held (a bounded solve's pivots, or its rounds with new
     // bounds): the matrix before holding is the one assembled last.
-    for (size_t group = 0; group < groups; ++group)
-      values[p.groupSlot[group]] = p.assembled[group];
-    changed = HoldAndCompare(p, values, held);
+    changed = HoldAndCompare(p, values, held, p.assembled.data());
   } else {
     if (p.grouped)
       Assemble(p, values);
@@ -519,20 +608,25 @@ void Mechanics::AssembleUngrouped(const FactorPattern& p, double* values) const 
   }
 }
 
-// Sets the places of held rows to those of the identity, and keeps the values the
-// factorisation is made of as they are compared with the last ones; true when they changed.
-bool Mechanics::HoldAndCompare(FactorPattern& p, double* values, const std::vector<char>* held) {
+// Sets the places of held rows to those of the identity and the others to `from` (per place, in
+// the order of the places) where it is given, and keeps the values the factorisation is made of
+// as they are compared with the last ones; true when they changed. All in one pass over the
+// places: a pile's are many, and each is reached where the factorisation lays it out.
+bool Mechanics::HoldAndCompare(FactorPattern& p, double* values, const std::vector<char>* held,
+                               const double* from) {
   const size_t groups = p.groupSlot.size();
-  if (held != nullptr)
-    for (size_t group = 0; group < groups; ++group) {
-      const auto [a, b] = p.groupRows[group];
-      if ((*held)[a] || (*held)[b]) values[p.groupSlot[group]] = a == b ? 1.0 : 0.0;
-    }
   bool changed = p.factored.size() != groups;
   p.factored.resize(groups);
   double* factored = p.factored.data();
+  const int* slots = p.groupSlot.data();
+  const char* holding = held != nullptr ? held->data() : nullptr;
   for (size_t group = 0; group < groups; ++group) {
-    const double value = values[p.groupSlot[group]];
+    double value = from != nullptr ? from[group] : values[slots[group]];
+    if (holding != nullptr) {
+      const auto [a, b] = p.groupRows[group];
+      if (holding[a] || holding[b]) value = a == b ? 1.0 : 0.0;
+    }
+    values[slots[group]] = value;
     changed = changed || value != factored[group];
     factored[group] = value;
   }
@@ -553,37 +647,39 @@ bool Mechanics::FactoriseValues(FactorPattern& p, double smallest) {
 }
 
 // Groups the products by their place, keeping their order within a place, and lists the
-// places. A product's rank within its place is how many of that place came before it, counted
-// as they come; places and ranks are small integers, so nothing is sorted: a general sort of a
-// pile's products cost more than its factorisation, and a short run of a small pile plans its
-// pattern again as the rows settle.
+// places. Places are small integers, so the products are counted out by place rather than
+// sorted: a general sort of a pile's products cost more than its factorisation, and a short run
+// of a small pile plans its pattern again as the rows settle.
 void Mechanics::GroupProducts(FactorPattern& p) {
   const size_t count = p.products.size();
   int places = 0;
   for (const auto& product : p.products)
     places = std::max(places, product.slot + 1);
-  std::vector<int> seen(static_cast<size_t>(places), 0);
-  std::vector<int> rank(count);
-  for (size_t k = 0; k < count; ++k)
-    rank[k] = seen[p.products[k].slot]++;
-  // The places in their order, and where each one's products start among them all.
-  std::vector<int> start(static_cast<size_t>(places));
+  // Counted out by place, the products keep their order within each: `end[slot]` is first
+  // where each place's products start among them all, then, once they are placed, where they
+  // end (so the next place's start).
+  std::vector<int> end(static_cast<size_t>(places) + 1, 0);
+  for (const auto& product : p.products)
+    ++end[product.slot + 1];
+  for (int slot = 0; slot < places; ++slot)
+    end[slot + 1] += end[slot];
+  // The products of each place in their own order, with what the grouping reads of them: a
+  // pile's products are many, and read through their indices they would be read at random.
+  struct Placed {
+    int a, b, rowA, rowB;
+  };
+  std::vector<Placed> bySlot(count);
+  for (const auto& product : p.products)
+    bySlot[end[product.slot]++] = {product.a, product.b, product.rowA, product.rowB};
+  auto begin = [&](int slot) { return slot == 0 ? 0 : end[slot - 1]; };
   p.groupSlot.clear();
   p.groupRows.clear();
-  int listed = 0;
-  for (int slot = 0; slot < places; ++slot) {
-    start[slot] = listed;
-    listed += seen[slot];
-    if (seen[slot] > 0) p.groupSlot.push_back(slot);
-  }
-  std::vector<int> bySlot(count);  // the products of each place in their own order
-  for (size_t k = 0; k < count; ++k)
-    bySlot[start[p.products[k].slot] + rank[k]] = static_cast<int>(k);
-  p.groupRows.resize(p.groupSlot.size());
-  for (size_t group = 0; group < p.groupSlot.size(); ++group) {
-    const auto& product = p.products[bySlot[start[p.groupSlot[group]]]];
-    p.groupRows[group] = {product.rowA, product.rowB};
-  }
+  for (int slot = 0; slot < places; ++slot)
+    if (end[slot] > begin(slot)) {
+      p.groupSlot.push_back(slot);
+      const Placed& first = bySlot[begin(slot)];
+      p.groupRows.emplace_back(first.rowA, first.rowB);
+    }
   // The products are added in the order of their ranks: every place's first product, then
   // every place's second... so that additions that follow each other go to different places
   // and need not wait for each other, while each place still adds its products in their own
@@ -595,10 +691,10 @@ void Mechanics::GroupProducts(FactorPattern& p) {
   for (int r = 0; !open.empty(); ++r) {
     size_t kept = 0;
     for (const int slot : open) {
-      const auto& product = p.products[bySlot[start[slot] + r]];
+      const Placed& product = bySlot[begin(slot) + r];
       p.pairs[next] = {product.a, product.b};
       p.productSlot[next++] = slot;
-      if (seen[slot] > r + 1) open[kept++] = slot;
+      if (end[slot] - begin(slot) > r + 1) open[kept++] = slot;
     }
     open.resize(kept);
   }
@@ -662,7 +758,6 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
   for (size_t k = 0; k < byDof.size(); ++k)
     if ((k == 0 || byDof[k].dof != byDof[k - 1].dof) && invMass_[byDof[k].dof] != 0)
       ++p.coordinates;
-  std::vector<std::pair<int, int>> places;  // (row, column) of each product, row >= column
   // As many products as each coordinate's entries make pairs: room for them all at once.
   size_t count = 0;
   for (size_t begin = 0, end = 0; begin < byDof.size(); begin = end) {
@@ -671,8 +766,6 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
     count += (end - begin) * (end - begin + 1) / 2;
   }
   p.products.reserve(count);
-  // A dense pattern's places follow from the rows: only a sparse one needs them listed.
-  if (!dense) places.reserve(count);
   for (size_t begin = 0, end = 0; begin < byDof.size(); begin = end) {
     while (end < byDof.size() && byDof[end].dof == byDof[begin].dof)
       ++end;
@@ -682,7 +775,6 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
           p.products.push_back({byDof[i].flat, byDof[j].flat, byDof[i].dof,
                                 dense ? byDof[j].row * n + byDof[i].row : 0, byDof[i].row,
                                 byDof[j].row});
-          if (!dense) places.emplace_back(byDof[i].row, byDof[j].row);
         }
   }
   p.diagonal.resize(n);
@@ -698,36 +790,30 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
         p.first, p.last);
     return;
   }
-  std::vector<Eigen::Triplet<double>> triplets;
-  for (const auto& [ra, rb] : places) {
-    triplets.emplace_back(ra, rb, 1.0);
-    triplets.emplace_back(rb, ra, 1.0);
-  }
+  // Two rows that share coordinates meet through each of them: the ordering and the analysis
+  // take every place once, and each product is told its place's slot.
+  std::vector<int> placeOf;
+  const std::vector<std::pair<int, int>> places = DistinctPlaces(p.products, n, placeOf);
   Eigen::SparseMatrix<double> full(n, n);
-  full.setFromTriplets(triplets.begin(), triplets.end());
+  SymmetricPattern(n, places, full);
+  // The minimum degree ordering that AMDOrdering makes, called on the symmetric pattern
+  // directly: AMDOrdering would first add the pattern's transpose to it, which for a pile's
+  // rows costs as much as the ordering.
   Eigen::PermutationMatrix<Eigen::Dynamic, Eigen::Dynamic, int> inverse;
-  Eigen::AMDOrdering<int>()(full, inverse);
+  Eigen::internal::minimum_degree_ordering(full, inverse);
   const Eigen::PermutationMatrix<Eigen::Dynamic, Eigen::Dynamic, int> order = inverse.inverse();
   p.order.assign(order.indices().data(), order.indices().data() + n);
   // Rows peeled from every end of a chain or tree at once, where that fills no more: its pivots
   // then wait for each other along half the chain, and those of its two ends overlap.
+  // Where nothing peels (a pile's rows), the two orders are one and neither is costed.
   std::vector<int> peeled = PeeledOrder(n, places, p.order);
-  const EliminationCost byDegree = CostOfOrder(n, places, p.order);
-  const EliminationCost byPeeling = CostOfOrder(n, places, peeled);
-  if (byPeeling.entries <= byDegree.entries && byPeeling.height < byDegree.height)
-    p.order.swap(peeled);
-  triplets.clear();
-  for (auto& [ra, rb] : places) {
-    const int a = p.order[ra], b = p.order[rb];
-    ra = std::min(a, b);
-    rb = std::max(a, b);
-    triplets.emplace_back(ra, rb, 1.0);
+  if (peeled != p.order) {
+    const EliminationCost byDegree = CostOfOrder(n, places, p.order);
+    const EliminationCost byPeeling = CostOfOrder(n, places, peeled);
+    if (byPeeling.entries <= byDegree.entries && byPeeling.height < byDegree.height)
+      p.order.swap(peeled);
   }
-  for (int r = 0; r < n; ++r)
-    triplets.emplace_back(p.order[r], p.order[r], 1.0);  // every row has its diagonal place
-  p.upper.resize(n, n);
-  p.upper.setFromTriplets(triplets.begin(), triplets.end());
-  p.upper.makeCompressed();
+  UpperPattern(n, places, p.order, p.upper);
   p.ldl.Analyse(p.upper);
   // Products and diagonals go straight where the factorisation reads them.
   const std::vector<int>& laidOut = p.ldl.LaidOutPlaces();
@@ -736,11 +822,18 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
     const int* end = p.upper.innerIndexPtr() + p.upper.outerIndexPtr()[col + 1];
     return laidOut[std::lower_bound(begin, end, row) - p.upper.innerIndexPtr()];
   };
-  for (size_t i = 0; i < places.size(); ++i)
-    p.products[i].slot = place(places[i].first, places[i].second);
+  std::vector<int> slotOf(places.size());
+  for (size_t k = 0; k < places.size(); ++k) {
+    const int a = p.order[places[k].first], b = p.order[places[k].second];
+    slotOf[k] = place(std::min(a, b), std::max(a, b));
+  }
+  for (size_t i = 0; i < p.products.size(); ++i)
+    p.products[i].slot = slotOf[placeOf[i]];
   for (int r = 0; r < n; ++r)
     p.diagonal[r] = place(p.order[r], p.order[r]);
   GroupProducts(p);
+  // Grouped, the products are read only by place: a pile's list is the largest of its plan.
+  std::vector<FactorPattern::Product>().swap(p.products);
   p.laidOut.assign(p.ldl.LaidOutCount(), 0.0);
   p.permuted.resize(n);
 }

@@ -929,7 +929,8 @@ class Mechanics {
   static bool FactoriseValues(FactorPattern& pattern, double smallest);
   void Assemble(const FactorPattern& pattern, double* values) const;
   void AssembleUngrouped(const FactorPattern& pattern, double* values) const;
-  static bool HoldAndCompare(FactorPattern& pattern, double* values, const std::vector<char>* held);
+  static bool HoldAndCompare(FactorPattern& pattern, double* values, const std::vector<char>* held,
+                             const double* from = nullptr);
   // The assembly of the last large set of plain pins' rows, planned straight from entries_ (the
   // place in it of both entries of every product, in the order Assemble adds them): while the
   // set and its entries' layout stay, nothing needs looking up or copying before the products.

@@ -110,7 +110,8 @@ void SparseLdl::Analyse(const Eigen::SparseMatrix<double>& upper, Method method)
   }
   laidOutCount_ = static_cast<int>(rows_.size()) + n_;
   if (supernodal_) AnalyseSupernodes(upper, parent);
-  laidOut_.assign(LaidOutCount(), 0.0);
+  // Laid out by Factorise only for a caller that does not lay its values out itself.
+  laidOut_.clear();
 }
 
 // A column joins the supernode of the one before it when it is that one's parent and its
@@ -175,6 +176,7 @@ void SparseLdl::AnalyseSupernodes(const Eigen::SparseMatrix<double>& upper,
 }
 
 bool SparseLdl::Factorise(const double* values) {
+  if (laidOut_.size() != static_cast<size_t>(LaidOutCount())) laidOut_.assign(LaidOutCount(), 0.0);
   for (size_t p = 0; p < laidOutPlace_.size(); ++p)
     laidOut_[laidOutPlace_[p]] = values[p];
   return FactoriseLaidOut(laidOut_.data());

@@ -78,6 +78,39 @@ std::vector<Case> Cases() {
     m.collisionGroups.push_back(all);
     cases.push_back({"pushed stack of boxes", m});
   }
+  {
+    // A pyramid of boxes, each above the first row on two below: a normal row meets the rows of
+    // its own manifold through both bodies' coordinates, and the rows form no chain or tree the
+    // ordering could peel from its ends.
+    Model m;
+    Body floor;
+    floor.anchored = 1;
+    floor.y = -0.5;
+    floor.shape.kind = Shape::Kind::Rectangle;
+    floor.shape.w = 20;
+    floor.shape.h = 1;
+    floor.staticFriction = floor.kineticFriction = 0.6;
+    m.AddBody(floor);
+    std::vector<int> boxes;
+    constexpr int kRows = 4;
+    for (int row = 0; row < kRows; ++row)
+      for (int k = 0; k < kRows - row; ++k) {
+        Body box = floor;
+        box.anchored = 0;
+        box.x = (k - (kRows - row - 1) / 2.0) * 0.525;
+        box.y = 0.25 + 0.5 * row;
+        box.mass = 1;
+        box.moment = (0.25 + 0.25) / 12;
+        box.shape.w = box.shape.h = 0.5;
+        boxes.push_back(m.AddBody(box));
+      }
+    m.AddField(MakeLineGravity(boxes, scenes::kGravity));
+    CollisionGroup all;
+    all.mode = 1;
+    all.includes = false;
+    m.collisionGroups.push_back(all);
+    cases.push_back({"pyramid of boxes", m});
+  }
   return cases;
 }
 

@@ -192,6 +192,31 @@ TEST(SparseLdl, ValuesLaidOutFactoriseAsTheCompressedMatrixDoes) {
     }
 }
 
+// A factorisation analysed again for another pattern of the same size factorises that one's
+// values as a new one does: nothing laid out for the pattern before (a larger one, whose places
+// now include the new one's fill) stays in the values.
+TEST(SparseLdl, AnalysedAgainFactorisesAsANewOneDoes) {
+  const std::vector<std::pair<int, int>> patterns[] = {Arrow(36), Grid(6), Band(36), Arrow(36)};
+  for (const SparseLdl::Method method : kMethods) {
+    SCOPED_TRACE(MethodName(method));
+    SparseLdl reused;
+    unsigned seed = 5;
+    for (const auto& pattern : patterns) {
+      const Eigen::SparseMatrix<double> upper = Upper(Random(36, pattern, ++seed), pattern);
+      SparseLdl fresh;
+      fresh.Analyse(upper, method);
+      reused.Analyse(upper, method);
+      ASSERT_TRUE(fresh.Factorise(upper.valuePtr()));
+      ASSERT_TRUE(reused.Factorise(upper.valuePtr()));
+      EXPECT_EQ(reused.Pivots(), fresh.Pivots());
+      Eigen::VectorXd x = Eigen::VectorXd::LinSpaced(36, -2, 3), y = x;
+      fresh.Solve(x.data());
+      reused.Solve(y.data());
+      EXPECT_EQ(x, y);
+    }
+  }
+}
+
 TEST(SparseLdl, RefusesAZeroPivotAndRecoversOnTheNextMatrix) {
   for (const SparseLdl::Method method : kMethods) {
     SCOPED_TRACE(MethodName(method));
