@@ -64,7 +64,11 @@ class Ours : public ContactEngine {
  public:
   Ours(const Scene& scene, const RunSettings& settings) : step_(scene.step) {
     Model model;
+    // The bodies are known at once, as a world read from its file knows them: room for all of
+    // them is made once.
+    model.bodies.reserve(model.bodies.size() + scene.bodies.size());
     std::vector<int> members;
+    members.reserve(scene.bodies.size());
     for (const SceneBody& b : scene.bodies) {
       dynamics::Body body;
       body.x = b.x;

@@ -10,33 +10,22 @@ using Eigen::Vector2d;
 
 namespace {
 
+// A polygon placed in the world: its corners, and the outward normal of the edge from each.
 struct WorldPolygon {
   const ConvexPiece* piece;
-  std::vector<Vector2d>& v;
-  std::vector<Vector2d>& n;
+  const Vector2d* v;
+  const Vector2d* n;
+  size_t size;
 };
 
-// Sized once and written in place: appended one by one, each corner paid a check of the room
-// left, which cost a box pair of a pile as much as turning its corners.
-void Place(const PlacedPiece& p, WorldPolygon& out) {
-  out.piece = p.piece;
-  const size_t count = p.piece->vertices.size();
-  out.v.resize(count);
-  out.n.resize(count);
-  const Vector2d* vertices = p.piece->vertices.data();
-  const Vector2d* normals = p.piece->normals.data();
-  Vector2d* v = out.v.data();
-  Vector2d* n = out.n.data();
-  for (size_t i = 0; i < count; ++i) {
-    v[i] = p.World(vertices[i]);
-    n[i] = p.Turn(normals[i]);
-  }
+WorldPolygon Polygon(const WorldPiece& p) {
+  return {p.piece, p.vertices, p.normals, p.piece->vertices.size()};
 }
 
 // A polygon against a circle; the normal runs from the polygon to the circle.
 bool PolygonCircle(const WorldPolygon& p, const Vector2d& c, double r, double margin,
                    Manifold& out) {
-  const size_t n = p.v.size();
+  const size_t n = p.size;
   double deepest = -HUGE_VAL;
   size_t face = 0;
   for (size_t i = 0; i < n; ++i) {
@@ -96,10 +85,10 @@ size_t Next(size_t i, size_t n) {
 double DeepestFace(const WorldPolygon& a, const WorldPolygon& b, size_t& face) {
   double best = -HUGE_VAL;
   face = 0;
-  for (size_t i = 0; i < a.v.size(); ++i) {
+  for (size_t i = 0; i < a.size; ++i) {
     double s = HUGE_VAL;
-    for (const Vector2d& v : b.v)
-      s = std::min(s, a.n[i].dot(v - a.v[i]));
+    for (size_t j = 0; j < b.size; ++j)
+      s = std::min(s, a.n[i].dot(b.v[j] - a.v[i]));
     if (s > best) {
       best = s;
       face = i;
@@ -117,8 +106,8 @@ bool Polygons(const WorldPolygon& a, const WorldPolygon& b, double margin, Manif
   // The reference face is a's unless b's separates clearly more, so that the choice does not
   // flicker between two nearly equal faces.
   double scale = 0;
-  for (const Vector2d& v : a.v)
-    scale = std::max(scale, v.cwiseAbs().maxCoeff());
+  for (size_t i = 0; i < a.size; ++i)
+    scale = std::max(scale, a.v[i].cwiseAbs().maxCoeff());
   const double tie = 1e-9 * std::max(1.0, scale);
   const bool flip = sb > sa + tie;
   const WorldPolygon& ref = flip ? b : a;
@@ -128,14 +117,14 @@ bool Polygons(const WorldPolygon& a, const WorldPolygon& b, double margin, Manif
   // The incident edge: the one whose normal opposes the reference normal most.
   size_t edge = 0;
   double most = HUGE_VAL;
-  for (size_t i = 0; i < inc.n.size(); ++i) {
+  for (size_t i = 0; i < inc.size; ++i) {
     const double d = inc.n[i].dot(normal);
     if (d < most) {
       most = d;
       edge = i;
     }
   }
-  Vector2d clip[2] = {inc.v[edge], inc.v[Next(edge, inc.v.size())]};
+  Vector2d clip[2] = {inc.v[edge], inc.v[Next(edge, inc.size)]};
   // Each point is named by the corner that makes it: an incident corner on the reference face,
   // or, where the incident edge is clipped, the reference face's own corner. Two nearly parallel
   // faces (a box resting across the edge of the one below) make the same two points whichever
@@ -145,12 +134,12 @@ bool Polygons(const WorldPolygon& a, const WorldPolygon& b, double margin, Manif
   // flush) keeps its own name.
   const int incSide = flip ? 0 : 1 << 20, refSide = flip ? 1 << 20 : 0;
   int ids[2] = {incSide | static_cast<int>(edge),
-                incSide | static_cast<int>(Next(edge, inc.v.size()))};
+                incSide | static_cast<int>(Next(edge, inc.size))};
   // The radii of curvature at each point: an incident corner on the reference face, or where
   // clipped, the reference face's corner on the incident edge.
   double incRadius[2] = {inc.piece->RadiusAt(edge, 0), inc.piece->RadiusAt(edge, 1)};
   double refRadius[2] = {ref.piece->RadiusAt(face, 0.5), ref.piece->RadiusAt(face, 0.5)};
-  const Vector2d r1 = ref.v[face], r2 = ref.v[Next(face, ref.v.size())];
+  const Vector2d r1 = ref.v[face], r2 = ref.v[Next(face, ref.size)];
   const Vector2d tangent = (r2 - r1).normalized();
   // Clip the incident edge to the side lines of the reference face.
   auto clipTo = [&](const Vector2d& side, double offset, double end, size_t corner) {
@@ -167,7 +156,7 @@ bool Polygons(const WorldPolygon& a, const WorldPolygon& b, double margin, Manif
     return true;
   };
   if (!clipTo(-tangent, -tangent.dot(r1), 0, face) ||
-      !clipTo(tangent, tangent.dot(r2), 1, Next(face, ref.v.size())))
+      !clipTo(tangent, tangent.dot(r2), 1, Next(face, ref.size)))
     return false;
   out.normal = flip ? Vector2d(-normal) : normal;
   out.count = 0;
@@ -184,26 +173,43 @@ bool Polygons(const WorldPolygon& a, const WorldPolygon& b, double margin, Manif
 
 }  // namespace
 
-bool Collide(const PlacedPiece& a, const PlacedPiece& b, double margin, Manifold& out,
-             CollideScratch& scratch) {
+WorldPiece PlaceInWorld(const PlacedPiece& p, Vector2d* vertices, Vector2d* normals) {
+  const ConvexPiece& piece = *p.piece;
+  if (piece.circle) return {&piece, p.World(piece.centre), nullptr, nullptr};
+  for (size_t i = 0; i < piece.vertices.size(); ++i)
+    vertices[i] = p.World(piece.vertices[i]);
+  for (size_t i = 0; i < piece.normals.size(); ++i)
+    normals[i] = p.Turn(piece.normals[i]);
+  return {&piece, Vector2d(0, 0), vertices, normals};
+}
+
+bool CollidePlaced(const WorldPiece& a, const WorldPiece& b, double margin, Manifold& out) {
   out.count = 0;
   const ConvexPiece& pa = *a.piece;
   const ConvexPiece& pb = *b.piece;
   if (pa.circle && pb.circle)
-    return CollideCircles(a.World(pa.centre), pa.radius, b.World(pb.centre), pb.radius, margin,
-                          out);
-  WorldPolygon wa{nullptr, scratch.vertices[0], scratch.normals[0]};
-  WorldPolygon wb{nullptr, scratch.vertices[1], scratch.normals[1]};
-  if (!pa.circle) Place(a, wa);
-  if (!pb.circle) Place(b, wb);
-  if (pb.circle) return PolygonCircle(wa, b.World(pb.centre), pb.radius, margin, out);
+    return CollideCircles(a.centre, pa.radius, b.centre, pb.radius, margin, out);
+  if (pb.circle) return PolygonCircle(Polygon(a), b.centre, pb.radius, margin, out);
   if (pa.circle) {
-    if (!PolygonCircle(wb, a.World(pa.centre), pa.radius, margin, out)) return false;
+    if (!PolygonCircle(Polygon(b), a.centre, pa.radius, margin, out)) return false;
     out.normal = -out.normal;
     std::swap(out.points[0].radiusA, out.points[0].radiusB);
     return true;
   }
-  return Polygons(wa, wb, margin, out);
+  return Polygons(Polygon(a), Polygon(b), margin, out);
+}
+
+bool Collide(const PlacedPiece& a, const PlacedPiece& b, double margin, Manifold& out,
+             CollideScratch& scratch) {
+  const PlacedPiece* placed[2] = {&a, &b};
+  WorldPiece world[2];
+  for (int k = 0; k < 2; ++k) {
+    const ConvexPiece& piece = *placed[k]->piece;
+    scratch.vertices[k].resize(piece.vertices.size());
+    scratch.normals[k].resize(piece.normals.size());
+    world[k] = PlaceInWorld(*placed[k], scratch.vertices[k].data(), scratch.normals[k].data());
+  }
+  return CollidePlaced(world[0], world[1], margin, out);
 }
 
 }  // namespace yb::contact

@@ -86,4 +86,21 @@ inline bool CollideCircles(const Eigen::Vector2d& ca, double ra, const Eigen::Ve
 bool Collide(const PlacedPiece& a, const PlacedPiece& b, double margin, Manifold& out,
              CollideScratch& scratch);
 
+// A piece placed in the world: a circle's centre, or a polygon's corners and the normals of the
+// edges from them, held where the placing was told to write them. A crowd's search meets each
+// body in several pairs, and places each of its pieces once for all of them.
+struct WorldPiece {
+  const ConvexPiece* piece = nullptr;
+  Eigen::Vector2d centre{0, 0};  // circles
+  const Eigen::Vector2d* vertices = nullptr;
+  const Eigen::Vector2d* normals = nullptr;
+};
+
+// Places the piece; a polygon's corners and normals go to `vertices` and `normals`, each with
+// room for as many as the piece has.
+WorldPiece PlaceInWorld(const PlacedPiece& p, Eigen::Vector2d* vertices, Eigen::Vector2d* normals);
+
+// As Collide, for two pieces placed already: the same manifold to the bit.
+bool CollidePlaced(const WorldPiece& a, const WorldPiece& b, double margin, Manifold& out);
+
 }  // namespace yb::contact

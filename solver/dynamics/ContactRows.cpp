@@ -125,13 +125,6 @@ double Combined(double a, double b) {
   return std::sqrt(std::max(0.0, a) * std::max(0.0, b));
 }
 
-// Room for `size` entries, made by doubling so that a list asked for a little more each time is
-// not moved each time.
-template <class T>
-void ReserveAtLeast(std::vector<T>& list, size_t size) {
-  if (list.capacity() < size) list.reserve(std::max(size, 2 * list.capacity()));
-}
-
 bool Listed(const std::vector<int>& members, int body) {
   return std::find(members.begin(), members.end(), body) != members.end();
 }
@@ -175,21 +168,25 @@ bool JoinsBodies(ConstraintKind kind) {
 
 void Mechanics::SetUpContacts() {
   if (model_.collisionGroups.empty()) return;
-  outlines_.resize(BodyCount());
-  // Bodies of one shape in a row (a stack's boxes, a crowd's balls) share the making of their
-  // outline: each copies the one made last when its shape is the same to the bit.
+  outlineShapes_.assign(1, contact::BodyOutline{});
+  outlineOf_.assign(BodyCount(), 0);
+  // Bodies of one shape in a row (a stack's boxes, a crowd's balls) share their outline: each
+  // takes the one made last when its shape is the same to the bit.
   int madeFor = 0;
   for (int i = 1; i < BodyCount(); ++i) {
     const dynamics::Body& b = model_.bodies[i];
     if (madeFor > 0 && SameOutline(model_.bodies[madeFor], b)) {
-      outlines_[i] = outlines_[madeFor];
+      outlineOf_[i] = outlineOf_[madeFor];
     } else {
-      outlines_[i] = contact::MakeOutline(b.shape, b.comX, b.comY);
+      contact::BodyOutline made = contact::MakeOutline(b.shape, b.comX, b.comY);
       madeFor = i;
+      if (made.Empty()) continue;
+      outlineOf_[i] = static_cast<int>(outlineShapes_.size());
+      outlineShapes_.push_back(std::move(made));
     }
-    if (outlines_[i].Empty()) continue;
+    if (Outline(i).Empty()) continue;
     colliders_.push_back(i);
-    thinnest_ = std::min(thinnest_, outlines_[i].thickness);
+    thinnest_ = std::min(thinnest_, Outline(i).thickness);
   }
   if (colliders_.empty()) return;
   collidersInARun_ = colliders_.back() - colliders_.front() + 1 == static_cast<int>(colliders_.size());
@@ -198,7 +195,7 @@ void Mechanics::SetUpContacts() {
   colliderOutlines_.resize(colliders_.size());
   for (size_t k = 0; k < colliders_.size(); ++k) {
     colliderOf_[colliders_[k]] = static_cast<int>(k);
-    const contact::BodyOutline& outline = outlines_[colliders_[k]];
+    const contact::BodyOutline& outline = Outline(colliders_[k]);
     ColliderOutline& c = colliderOutlines_[k];
     c.thickness = outline.thickness;
     const dynamics::Body& body = model_.bodies[colliders_[k]];
@@ -223,12 +220,47 @@ void Mechanics::SetUpContacts() {
   std::sort(joined_.begin(), joined_.end());
   joined_.erase(std::unique(joined_.begin(), joined_.end()), joined_.end());
   SetUpSleep();
+  SetUpWorldPieces();
   // A fixed body never moves: its box is found once (a slope's or a floor's, asked for by every
   // search and step limit).
   std::vector<contact::Box> fixed;
+  fixed.reserve(colliders_.size());
   for (const int i : colliders_)
     fixed.push_back(OutlineBox(i));
   fixedBoxes_ = std::move(fixed);
+}
+
+// Room for every collider's pieces placed in the world, made once: the outlines never change.
+void Mechanics::SetUpWorldPieces() {
+  worldPieceBegin_.assign(1, 0);
+  worldCornerBegin_.assign(1, 0);
+  for (const int i : colliders_) {
+    size_t corners = 0;
+    for (const contact::ConvexPiece& piece : Outline(i).pieces)
+      corners += piece.vertices.size();
+    worldPieceBegin_.push_back(worldPieceBegin_.back() +
+                               static_cast<int>(Outline(i).pieces.size()));
+    worldCornerBegin_.push_back(worldCornerBegin_.back() + static_cast<int>(corners));
+  }
+  worldPieces_.resize(worldPieceBegin_.back());
+  worldCorners_.resize(worldCornerBegin_.back());
+  worldNormals_.resize(worldCornerBegin_.back());
+  placedIn_.assign(colliders_.size(), -1);
+}
+
+const contact::WorldPiece* Mechanics::WorldPieces(size_t collider) {
+  contact::WorldPiece* placed = &worldPieces_[worldPieceBegin_[collider]];
+  if (placedIn_[collider] == searches_) return placed;
+  placedIn_[collider] = searches_;
+  const int body = colliders_[collider];
+  int corner = worldCornerBegin_[collider];
+  for (const contact::ConvexPiece& piece : Outline(body).pieces) {
+    const contact::PlacedPiece at{&piece, Vector2d(q_[3 * body], q_[3 * body + 1]),
+                                  bodyKin_[body].cos, bodyKin_[body].sin};
+    *placed++ = contact::PlaceInWorld(at, &worldCorners_[corner], &worldNormals_[corner]);
+    corner += static_cast<int>(piece.vertices.size());
+  }
+  return &worldPieces_[worldPieceBegin_[collider]];
 }
 
 // A free body that collides may sleep unless a record holds it (a joint, a spring, a force, a
@@ -306,7 +338,7 @@ void Mechanics::UpdateSleep(Eigen::VectorXd& state) {
   for (int i : colliders_) {
     if (bodyKin_[i].dof < 0) continue;
     const double speed =
-        Length(v_[3 * i], v_[3 * i + 1]) + std::abs(v_[3 * i + 2]) * outlines_[i].reach;
+        Length(v_[3 * i], v_[3 * i + 1]) + std::abs(v_[3 * i + 2]) * Outline(i).reach;
     resting_[i] = speed <= restSpeed;
   }
   sleepChange_.clear();
@@ -511,6 +543,7 @@ void Mechanics::FindContacts() {
   takeUp(found_[0]);
   std::vector<double>& foundAt = found_[0].at;
   foundAt.clear();
+  ReserveAtLeast(foundAt, 3 * colliders_.size());
   for (int i : colliders_)
     foundAt.insert(foundAt.end(), {q_[3 * i], q_[3 * i + 1], q_[3 * i + 2]});
   hereAnswers_[hereNext_] = HereAnswer{found_[0].search, moves_, true};
@@ -607,10 +640,12 @@ void Mechanics::FindContacts() {
     if (contact::CirclesNear(ca.centre, ca.radius, cb.centre, cb.radius, margin, distance))
       distances[n] = distance;
   }
-  // Room for a manifold per near pair at once: the lists of a crowd are long, and grown one by
-  // one they would be moved many times over.
+  // Room for a manifold per near pair at once, and for the two points a pair of polygons may
+  // give: the lists of a crowd are long, and grown one by one they would be moved many times
+  // over, each move onto memory not yet written. Room a crowd of balls leaves unused is never
+  // written either.
   ReserveAtLeast(manifolds_, near);
-  ReserveAtLeast(contactPoints_, near);
+  ReserveAtLeast(contactPoints_, 2 * near);
   contact::Manifold found;
   ListKeptPairs();
   contact::KeyCursor<uint64_t> kept(keptPairs_);
@@ -637,18 +672,13 @@ void Mechanics::FindContacts() {
     if (!Overlap(boxA, boxB)) continue;
     const int a = boxA.body, b = boxB.body;
     if (Immobile(a) && Immobile(b)) continue;
-    const auto& piecesA = outlines_[a].pieces;
-    const auto& piecesB = outlines_[b].pieces;
-    for (size_t pa = 0; pa < piecesA.size(); ++pa) {
-      const contact::PlacedPiece placedA{&piecesA[pa], Vector2d(q_[3 * a], q_[3 * a + 1]),
-                                         bodyKin_[a].cos, bodyKin_[a].sin};
-      for (size_t pb = 0; pb < piecesB.size(); ++pb) {
-        const contact::PlacedPiece placedB{&piecesB[pb], Vector2d(q_[3 * b], q_[3 * b + 1]),
-                                           bodyKin_[b].cos, bodyKin_[b].sin};
-        if (contact::Collide(placedA, placedB, margin, found, collideScratch_))
+    const contact::WorldPiece* piecesA = WorldPieces(ka);
+    const contact::WorldPiece* piecesB = WorldPieces(kb);
+    const size_t countA = Outline(a).pieces.size(), countB = Outline(b).pieces.size();
+    for (size_t pa = 0; pa < countA; ++pa)
+      for (size_t pb = 0; pb < countB; ++pb)
+        if (contact::CollidePlaced(piecesA[pa], piecesB[pb], margin, found))
           AddManifold(ka, kb, pa, pb, found);
-      }
-    }
   }
   AssignSlides();
 }
@@ -672,28 +702,27 @@ void Mechanics::FindContacts() {
                                        .first = static_cast<int>(contactPoints_.size()),
                                        .count = found.count,
                                        .normal = found.normal,
-                                       .tangent = Perp(found.normal),
                                        .centre = centre,
                                        .staticFriction =
                                            Combined(ca.staticFriction, cb.staticFriction),
                                        .kineticFriction =
                                            Combined(ca.kineticFriction, cb.kineticFriction),
                                        .elasticity = Combined(ca.elasticity, cb.elasticity),
+                                       .friction = 0,
                                        .frictionRow = -1,
                                        .slide = 0,
-                                       .friction = 0,
                                        .touching = false});
   for (int k = 0; k < found.count; ++k) {
     const contact::ManifoldPoint& p = found.points[k];
-    contactPoints_.push_back(ContactPoint{.manifold = index,
-                                          .key = {key.first, key.second |
+    contactPoints_.push_back(ContactPoint{.key = {key.first, key.second |
                                                                  static_cast<uint64_t>(p.feature)},
                                           .point = p.point,
                                           .separation = p.separation,
                                           .radiusA = p.radiusA,
                                           .radiusB = p.radiusB,
-                                          .row = -1,
-                                          .force = 0});
+                                          .force = 0,
+                                          .manifold = index,
+                                          .row = -1});
   }
 }
 
@@ -739,7 +768,7 @@ double Mechanics::RollingTerm(const ContactManifold& m, const ContactPoint& p) c
     const Vector2d arm = p.point - Vector2d(q_[3 * body], q_[3 * body + 1]);
     return Vector2d(v_[3 * body], v_[3 * body + 1]) + v_[3 * body + 2] * Perp(arm);
   };
-  const double s = m.tangent.dot(velocity(m.b) - velocity(m.a));
+  const double s = m.Tangent().dot(velocity(m.b) - velocity(m.a));
   const double wA = v_[3 * m.a + 2], wB = v_[3 * m.b + 2];
   const double rA = p.radiusA, rB = p.radiusB;
   const bool flatA = !std::isfinite(rA), flatB = !std::isfinite(rB);
@@ -812,7 +841,7 @@ Mechanics::Row& Mechanics::AddNormalRow(int point, bool touching) {
   row.oneSided = true;
   row.lower = 0;
   row.g = p.separation;
-  row.reachable = kReachable * std::min(outlines_[m.a].reach, outlines_[m.b].reach);
+  row.reachable = kReachable * std::min(Outline(m.a).reach, Outline(m.b).reach);
   row.candidate = touching;
   m.touching = m.touching || row.candidate;
   p.row = builtRows_ - 1;
@@ -837,6 +866,7 @@ void Mechanics::BuildContactRows() {
   std::vector<char>& rowed = manifoldRowed_;
   SetFlags(rowed, manifolds_.size(), 0);
   rowedPoints_.clear();
+  ReserveAtLeast(rowedPoints_, contactPoints_.size());
   for (size_t k = 0; k < contactPoints_.size(); ++k) {
     ContactPoint& p = contactPoints_[k];
     const bool touching = (flags[k] & kPointTouching) != 0;
@@ -860,7 +890,7 @@ void Mechanics::BuildContactRows() {
   for (size_t k = 0; k < manifolds_.size(); ++k) {
     ContactManifold& m = manifolds_[k];
     if (!rowed[k] || !(m.staticFriction > 0 || m.kineticFriction > 0)) continue;
-    Row& row = AddContactRow(static_cast<int>(k), true, m.tangent, m, m.centre);
+    Row& row = AddContactRow(static_cast<int>(k), true, m.Tangent(), m, m.centre);
     row.level = Level::Velocity;
     row.candidate = m.touching && m.slide == 0;
     m.frictionRow = builtRows_ - 1;
@@ -922,7 +952,7 @@ Vector2d Mechanics::VelocityAt(int body, const Vector2d& point) const {
 
 // The tangential speed of b against a at the manifold's centre.
 double Mechanics::ManifoldSlip(const ContactManifold& m) const {
-  return m.tangent.dot(VelocityAt(m.b, m.centre) - VelocityAt(m.a, m.centre));
+  return m.Tangent().dot(VelocityAt(m.b, m.centre) - VelocityAt(m.a, m.centre));
 }
 
 // After a step: which points touch (closed and not opening), and which manifolds slide.
@@ -930,6 +960,7 @@ void Mechanics::RefreshContactFlags() {
   if (colliders_.empty()) return;
   touching_.clear();
   leaving_.clear();
+  ReserveAtLeast(touching_, contactPoints_.size());
   for (ContactManifold& m : manifolds_)
     m.touching = false;
   const double opening = OpeningSpeed();
@@ -982,8 +1013,8 @@ void Mechanics::ApplyKineticFriction() {
     for (int k = m.first; k < m.first + m.count; ++k) {
       const double f = -m.slide * m.kineticFriction * contactPoints_[k].force;
       m.friction += f;
-      AddContactForce(m.b, contactPoints_[k].point, f * m.tangent);
-      AddContactForce(m.a, contactPoints_[k].point, -f * m.tangent);
+      AddContactForce(m.b, contactPoints_[k].point, f * m.Tangent());
+      AddContactForce(m.a, contactPoints_[k].point, -f * m.Tangent());
     }
   }
 }
@@ -1065,7 +1096,7 @@ void Mechanics::ContactAccelerationTerms() {
     if (row.contact < 0) continue;
     if (row.friction) {
       const ContactManifold& m = manifolds_[row.contact];
-      row.gamma = -ContactProducts(m, m.centre, m.tangent);
+      row.gamma = -ContactProducts(m, m.centre, m.Tangent());
       continue;
     }
     const ContactPoint& p = contactPoints_[row.contact];
@@ -1104,9 +1135,10 @@ void Mechanics::SolveAccelerations() {
     SolveContactRounds();
   }
   touches_.clear();
+  ReserveAtLeast(touches_, manifolds_.size() + sleepingTouches_.size());
   for (const ContactManifold& m : manifolds_) {
     if (!m.touching) continue;
-    Touch t{m.a, m.b, Vector2d::Zero(), Vector2d::Zero(), m.friction * m.tangent};
+    Touch t{m.a, m.b, Vector2d::Zero(), Vector2d::Zero(), m.friction * m.Tangent()};
     double total = 0;
     for (int k = m.first; k < m.first + m.count; ++k) {
       const ContactPoint& p = contactPoints_[k];
@@ -1317,6 +1349,7 @@ void Mechanics::RememberBounds() {
 
 void Mechanics::RememberClosedContacts() {
   closedBefore_.clear();
+  ReserveAtLeast(closedBefore_, contactPoints_.size());
   for (const ContactPoint& p : contactPoints_)
     if (p.separation <= contactGap_) closedBefore_.push_back(p.key);
   contact::SortKept(closedBefore_);
@@ -1444,7 +1477,7 @@ void Mechanics::ResolveImpacts(Eigen::VectorXd& state) {
       if (k < joints || k == friction || impulse[k] == 0) continue;
       // The friction impulse is reported shared among the points as the normal one is.
       Vector2d onB = impulse[k] * m.normal;
-      if (friction >= 0 && total > 0) onB += impulse[friction] * impulse[k] / total * m.tangent;
+      if (friction >= 0 && total > 0) onB += impulse[friction] * impulse[k] / total * m.Tangent();
       impacts_.push_back(Impact{m.a, m.b, contactPoints_[row.contact].point, onB});
     }
     queue.Refresh(*this, worst);
@@ -1547,7 +1580,7 @@ void Mechanics::SettleSlowImpacts(Eigen::VectorXd& state) {
       if (isFriction[k] || impulse[k] == 0) continue;
       Vector2d onB = impulse[k] * m.normal;
       if (entry[2] >= 0 && normals[j] > 0)
-        onB += impulse[entry[2]] * impulse[k] / normals[j] * m.tangent;
+        onB += impulse[entry[2]] * impulse[k] / normals[j] * m.Tangent();
       impacts_.push_back(Impact{m.a, m.b, contactPoints_[rows_[rows[k]].contact].point, onB});
     }
   }
@@ -1623,7 +1656,7 @@ void Mechanics::HoldApproaches(double step) {
   auto speed = [&](int body) {
     if (bodyKin_[body].dof < 0) return 0.0;
     return Length(v_[3 * body], v_[3 * body + 1]) +
-           std::abs(v_[3 * body + 2]) * outlines_[body].reach;
+           std::abs(v_[3 * body + 2]) * Outline(body).reach;
   };
   // The held points of a lone impact, and how many pairs the step holds.
   std::vector<int>& lone = lonePoints_;
@@ -1656,7 +1689,7 @@ void Mechanics::HoldApproaches(double step) {
   for (int k : lone) {
     const ContactPoint& p = contactPoints_[k];
     const ContactManifold& m = manifolds_[p.manifold];
-    const double depth = 0.1 * std::min(outlines_[m.a].thickness, outlines_[m.b].thickness);
+    const double depth = 0.1 * std::min(Outline(m.a).thickness, Outline(m.b).thickness);
     rows_[p.row].velocityTarget = -std::max(p.separation + depth, 0.0) / step;
     exactImpacts_.push_back(p.key);
   }
@@ -2054,7 +2087,7 @@ contact::Box Mechanics::OutlineBox(int body) const {
     box.maxX = std::max(box.maxX, p.x() + r);
     box.maxY = std::max(box.maxY, p.y() + r);
   };
-  for (const contact::ConvexPiece& piece : outlines_[body].pieces) {
+  for (const contact::ConvexPiece& piece : Outline(body).pieces) {
     if (piece.circle) add(placed.World(piece.centre), piece.radius);
     for (const Vector2d& v : piece.vertices)
       add(placed.World(v), 0);
@@ -2243,7 +2276,7 @@ double Mechanics::ContactStepLimit(double h, double shortest) {
     if (closes >= limit * closing || !Collides(a, b)) continue;
     limit = closes / closing;
     // The pair that sets the limit, the thinner body first.
-    const bool aThinner = outlines_[a].thickness <= outlines_[b].thickness;
+    const bool aThinner = Outline(a).thickness <= Outline(b).thickness;
     limitingPair_ = {aThinner ? a : b, aThinner ? b : a};
   }
   // A limit just short of the step asked for would leave a sliver of it, which costs a whole
@@ -2334,7 +2367,7 @@ void Mechanics::FollowConstantSlides(double time, const Eigen::VectorXd& start,
   for (int body = 0; body < BodyCount(); ++body) {
     if (slidesAlone_[body] != kSlidesOnFixed) continue;
     const int d = bodyKin_[body].dof;
-    const double reach = outlines_[body].reach;
+    const double reach = Outline(body).reach;
     // A slide that went on from the step before is followed while its acceleration stays as it
     // was; one that begins here (from rest, or from another contact) is followed for its first
     // step, which no change of the forces along the way can make much of.

@@ -447,10 +447,12 @@ bool Mechanics::SweepAccelerations() {
       contactPoints_[row.contact].force = row.lambda;
   }
   lastPointForces_.clear();
+  ReserveAtLeast(lastPointForces_, contactPoints_.size());
   for (const ContactPoint& p : contactPoints_)
     if (p.force > 0) lastPointForces_.emplace_back(p.key, p.force);
   contact::SortKept(lastPointForces_);
   lastFrictionForces_.clear();
+  ReserveAtLeast(lastFrictionForces_, manifolds_.size());
   for (int r = 0; r < n; ++r) {
     const Row& row = rows_[rows[r]];
     if (row.friction && row.lambda != 0)

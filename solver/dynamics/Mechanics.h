@@ -329,6 +329,9 @@ class Mechanics {
     Level level = Level::Position;
     bool oneSided = false;                 // admissible side g >= 0, lambda >= 0
     bool candidate = true;                 // takes part in the solve
+    // Contact rows: the contact point (normal rows) or manifold (friction rows) they stand for.
+    // (Its members are ordered so that a row holds no padding: a pile's rows are many.)
+    int contact = -1;
     double lower = -1e300, upper = 1e300;  // bounds on lambda
     int begin = 0, count = 0;              // Jacobian entries
     double g = 0;                          // position residual (position rows) or one-sided gap
@@ -337,14 +340,11 @@ class Mechanics {
     double lambda = 0;
     bool redundant = false;
     bool saturated = false;
-    // Contact rows: the contact point (normal rows) or manifold (friction rows) they stand for,
-    // and the small compliance that keeps a statically indeterminate stack solvable.
-    int contact = -1;
     bool friction = false;
     // Contact rows of a fast run's velocity projection: the point is not in contact, and may
     // approach by no more than its gap over the step (velocityTarget).
-    // (Beside the other flags, so that a row holds no padding: a pile's rows are many.)
     bool speculative = false;
+    // Contact rows: the small compliance that keeps a statically indeterminate stack solvable.
     double compliance = 0;
     // Contact rows: the overlap their projection can always bring them within. The rows of a
     // stack repeat each other, and their compliance makes the last digits converge slowly: a
@@ -577,25 +577,29 @@ class Mechanics {
   // Contacts (ContactRows.cpp): find pairs, narrow phase, prepare rows, solve with friction,
   // store what happened; impacts resolved at the state a collision was located at.
   using ContactKey = std::pair<uint64_t, uint64_t>;  // the bodies, then pieces and features
+  // A crowd's searches hold tens of thousands of points and manifolds, each written whole at
+  // every search: their members are ordered so that neither holds padding.
   struct ContactPoint {
-    int manifold = 0;
     ContactKey key;
     Eigen::Vector2d point{0, 0};
     double separation = 0;
     double radiusA = 0, radiusB = 0;  // of curvature of each outline there
+    double force = 0;                 // the normal multiplier of the last evaluation
+    int manifold = 0;
     int row = -1;
-    double force = 0;  // the normal multiplier of the last evaluation
   };
   struct ContactManifold {
     int a = 0, b = 0;          // bodies; the normal runs from a to b
     ContactKey key;            // the bodies and the pieces
     int first = 0, count = 0;  // its points
-    Eigen::Vector2d normal{0, 1}, tangent{1, 0}, centre{0, 0};
+    Eigen::Vector2d normal{0, 1}, centre{0, 0};
     double staticFriction = 0, kineticFriction = 0, elasticity = 0;
+    double friction = 0;    // the tangential force on b of the last evaluation
     int frictionRow = -1;
     int slide = 0;          // the direction of sliding along the tangent, 0 while it sticks
-    double friction = 0;    // the tangential force on b of the last evaluation
     bool touching = false;  // one of its points is in contact
+    // The normal turned a quarter counter-clockwise: made where it is read, not kept.
+    Eigen::Vector2d Tangent() const { return Eigen::Vector2d(-normal.y(), normal.x()); }
   };
   struct Impact {
     int a, b;
@@ -978,7 +982,11 @@ class Mechanics {
   // Contacts: the outline of every body that may collide, the pairs joined by a constraint
   // (which never collide), and per step the points and manifolds found with the pair
   // bookkeeping that outlives a step (which points touch, which manifolds slide and which way).
-  std::vector<contact::BodyOutline> outlines_;
+  // Bodies of one outline share it (a crowd's boxes or balls are all alike): each body names
+  // its outline by place in outlineShapes_, whose first is the empty one.
+  std::vector<contact::BodyOutline> outlineShapes_;
+  std::vector<int> outlineOf_;
+  const contact::BodyOutline& Outline(int body) const { return outlineShapes_[outlineOf_[body]]; }
   std::vector<int> colliders_;
   bool collidersInARun_ = false;  // colliders_ holds every body from its first to its last
   std::vector<uint64_t> joined_;
@@ -988,7 +996,16 @@ class Mechanics {
   double contactGap_ = 1e-9;
   double overlapError_ = 1e-3;
   contact::BroadPhase broadPhase_;
-  contact::CollideScratch collideScratch_;
+  // Each collider's pieces placed in the world for the search in use: a crowd's search meets a
+  // body in several pairs, and places it once for all of them. Per collider, its first placed
+  // piece (one more entry ends the last) and first corner, and the search that placed it last.
+  std::vector<contact::WorldPiece> worldPieces_;
+  std::vector<int> worldPieceBegin_, worldCornerBegin_;
+  std::vector<Eigen::Vector2d> worldCorners_, worldNormals_;
+  std::vector<int64_t> placedIn_;
+  void SetUpWorldPieces();
+  // The collider's pieces placed where its body stands in this search.
+  const contact::WorldPiece* WorldPieces(size_t collider);
   std::vector<contact::Box> sweptBoxes_;
   // The kept pairs whose swept boxes overlap once grown by the slack, in order, as the last
   // step limit found them: a search whose boxes all lie in their swept ones so grown need look
@@ -1307,7 +1324,7 @@ inline BodyState Mechanics::Body(int index) const {
 // and what its acceleration of the last evaluation adds over the step. Inline: every step limit
 // and search asks it of every collider.
 inline double Mechanics::OutlineSpeed(int body, double h) const {
-  const double reach = outlines_[body].reach;
+  const double reach = Outline(body).reach;
   double speed =
       detail::Length(v_[3 * body], v_[3 * body + 1]) + std::abs(v_[3 * body + 2]) * reach;
   // Over no time the acceleration adds nothing: the searches ask so for every collider.
@@ -1332,7 +1349,7 @@ inline Mechanics::StepMotion Mechanics::MotionOver(int body, double h) const {
     motion.end[k] = motion.now[k] + (accelerated ? h * acceleration_[dof + k] : 0.0);
   }
   const double turn = accelerated ? std::abs(acceleration_[dof + 2]) : 0.0;
-  motion.turning = (std::abs(v_[3 * body + 2]) + h * turn) * outlines_[body].reach;
+  motion.turning = (std::abs(v_[3 * body + 2]) + h * turn) * Outline(body).reach;
   return motion;
 }
 

@@ -64,6 +64,14 @@ inline bool IsKinematic(GoalType type) {
   return type == GoalType::Position || type == GoalType::Velocity || type == GoalType::Acceleration;
 }
 
+// Room for `size` entries, made by doubling so that a list asked for a little more each time is
+// not moved each time. A crowd's lists are long: grown one entry at a time, each would be moved
+// many times over, each move onto memory not yet written.
+template <class T>
+void ReserveAtLeast(std::vector<T>& list, size_t size) {
+  if (list.capacity() < size) list.reserve(std::max(size, 2 * list.capacity()));
+}
+
 inline constexpr double kInfinity = 1e300;
 inline constexpr double kContactGap = 1e-9;
 inline constexpr double kContactSpeed = 1e-9;

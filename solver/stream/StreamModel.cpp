@@ -600,6 +600,8 @@ int StreamModel::PointFor(dynamics::Model& model, std::vector<int>& bodyPoints, 
 
 dynamics::Model StreamModel::Build(const std::shared_ptr<const InputTable>& inputs) const {
   dynamics::Model model;
+  // Room for every body at once: a crowd's list grown body by body is moved many times over.
+  model.bodies.reserve(model.bodies.size() + world_.bodies.size());
   for (size_t b = 0; b < world_.bodies.size(); ++b) {
     const BodyRecord& record = world_.bodies[b];
     const std::string where = Where("body", record.id);
