@@ -110,7 +110,8 @@ void SparseLdl::Analyse(const Eigen::SparseMatrix<double>& upper, Method method)
   }
   laidOutCount_ = static_cast<int>(rows_.size()) + n_;
   if (supernodal_) AnalyseSupernodes(upper, parent);
-  laidOut_.assign(LaidOutCount(), 0.0);
+  // Laid out on first use: a caller that lays the values out itself needs no copy of them here.
+  laidOut_.clear();
 }
 
 // A column joins the supernode of the one before it when it is that one's parent and its
@@ -167,14 +168,19 @@ void SparseLdl::AnalyseSupernodes(const Eigen::SparseMatrix<double>& upper,
   update_.assign(widest, 0.0);
   gathered_.assign(widest, 0.0);
   dots_.assign(kLargestSupernode, 0.0);
-  // The row by row factor is not needed.
+  // The row by row factor, and L's pattern by columns that the blocks were made from, are not
+  // needed.
   rows_.clear();
   rows_.shrink_to_fit();
+  index_.clear();
+  index_.shrink_to_fit();
   value_.clear();
   value_.shrink_to_fit();
 }
 
 bool SparseLdl::Factorise(const double* values) {
+  // The places only L fills in stay zero from here on.
+  if (laidOut_.size() != static_cast<size_t>(laidOutCount_)) laidOut_.assign(laidOutCount_, 0.0);
   for (size_t p = 0; p < laidOutPlace_.size(); ++p)
     laidOut_[laidOutPlace_[p]] = values[p];
   return FactoriseLaidOut(laidOut_.data());
