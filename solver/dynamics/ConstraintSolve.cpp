@@ -839,9 +839,36 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
 }
 
 // Makes `to` the plan `from` was made as, with nothing of its values: as MakePattern would.
+// The plan and the factor are copied field by field; the rest of a pile's values, tens of
+// megabytes, would be copied only to be cleared.
 void Mechanics::CopyPlan(const FactorPattern& from, FactorPattern& to) {
   if (pinAssembly_.pattern == &to) pinAssembly_.pattern = nullptr;
-  if (&from != &to) to = from;
+  if (&from != &to) {
+    to.structure = from.structure;
+    to.products = from.products;
+    to.pairs = from.pairs;
+    to.productSlot = from.productSlot;
+    to.groupSlot = from.groupSlot;
+    to.groupRows = from.groupRows;
+    to.diagonal = from.diagonal;
+    to.coordinates = from.coordinates;
+    to.n = from.n;
+    to.dense = from.dense;
+    to.grouped = from.grouped;
+    to.factor = from.factor;
+    to.denseOrder = from.denseOrder;
+    to.first = from.first;
+    to.last = from.last;
+    to.work = from.work;
+    to.order = from.order;
+    to.upper = from.upper;
+    // The factorisation `from` holds comes along: a factorisation of the same values then finds
+    // every block as it was, and makes none of them again.
+    to.ldl = from.ldl;
+    to.matrix.resize(from.matrix.rows(), from.matrix.cols());
+    to.laidOut.resize(from.laidOut.size());
+    to.permuted.resize(from.permuted.size());
+  }
   // The values start as a new pattern's do: zero where no product reaches.
   to.matrix.setZero();
   std::fill(to.laidOut.begin(), to.laidOut.end(), 0.0);

@@ -38,6 +38,13 @@ constexpr double kFrictionSettled = 1e-6;
 // friction disagrees by far more, and keeps doing so.
 constexpr double kFrictionStalled = 1e-4;
 constexpr int kStallRounds = 3;
+// Forces that disagree by no more than this many times the rounding that stalled rounds last
+// showed are as settled as the solve can make them. The rounding is measured where a pile's
+// factorisation is fresh; its later evaluations solve against a factorisation kept from other
+// positions and refined, and their rounds stall at up to twice that rounding (1.4 to 2 times on
+// the 100-row pyramid), so that at twice it they would take one more round in four to pass
+// a disagreement to and fro.
+constexpr double kRoundingsSettled = 3;
 // Friction rounds after this many start from the mixing of the rounds before (ForceMixing).
 constexpr int kPlainRounds = 3;
 // Friction rounds that disagree by more than this part of a normal force, and neither held nor
@@ -1215,7 +1222,8 @@ void Mechanics::SolveContactRounds() {
     // Forces that disagree by no more than the rounding the last stalled rounds showed are as
     // settled as this solve can make them.
     settled = settled || Stalled(disagreements) ||
-              (disagreement <= kFrictionStalled && disagreement <= 2 * frictionRounding_);
+              (disagreement <= kFrictionStalled &&
+               disagreement <= kRoundingsSettled * frictionRounding_);
     // A round that checks a fixed point the held rows were solved for, without a pivot, and
     // finds it within what further fixed points would not improve, leaves only the solve's
     // rounding: its disagreement is what the rounds settle to here.

@@ -168,9 +168,12 @@ void SparseLdl::AnalyseSupernodes(const Eigen::SparseMatrix<double>& upper,
   update_.assign(widest, 0.0);
   gathered_.assign(widest, 0.0);
   dots_.assign(kLargestSupernode, 0.0);
-  // The row by row factor is not needed.
+  // The row by row factor, and L's pattern by columns that the blocks were made from, are not
+  // needed.
   rows_.clear();
   rows_.shrink_to_fit();
+  index_.clear();
+  index_.shrink_to_fit();
   value_.clear();
   value_.shrink_to_fit();
 }

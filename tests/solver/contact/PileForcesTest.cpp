@@ -126,6 +126,24 @@ TEST(PileForces, EvaluationsAgainstAKeptFactorisationAnswerAsAFreshSolve) {
   EXPECT_LT(largest, 5e-10);
 }
 
+// A pile's first evaluation after its first velocity projection copies the plan that projection
+// made of the same rows (its ordering and analysis cost many factorisations), and the
+// factorisation with it: it must answer to the bit as an evaluation that planned its own.
+TEST(PileForces, AnEvaluationThatCopiesTheProjectionsPlanAnswersAsOneThatMadeItsOwn) {
+  const Pile pile(kWideRows);
+  Mechanics copied(pile.model), planned(pile.model);
+  const Eigen::VectorXd state = copied.State();
+  Eigen::VectorXd projected = state, mine, expected;
+  const int64_t before = copied.Factorisations();
+  copied.ProjectVelocities(0.0, projected);
+  // The projection factorised the pile's rows (at rest, it moves nothing).
+  ASSERT_GT(copied.Factorisations(), before);
+  ASSERT_EQ(projected, state);
+  copied.Derivative(0.0, state, mine);
+  planned.Derivative(0.0, state, expected);
+  EXPECT_EQ(mine, expected);
+}
+
 // The projection of a pile's velocities after each step solves against the factorisation kept
 // from the projection before, made at other positions and velocities; each must still leave the
 // velocities a fresh projection leaves.
