@@ -107,6 +107,56 @@ TEST(CrowdSearch, BallsAndSpinningBoxesThrownThroughEachOtherNeverSinkIn) {
   }
 }
 
+// A crowd that falls fast keeps the pairs of boxes grown far ahead of it; once it has landed
+// and stopped, those are dropped for the pairs its speeds now need. A ball sent at it after the
+// landing must still be met, never pass into it: columns of balls thrown down onto a floor at
+// 12 m/s without gravity, which stop where they strike (no elasticity), and a ball sliding along
+// the floor that reaches them some 0.7 s after they have stopped.
+TEST(CrowdSearch, ACrowdStoppedAfterAFastFallStillMeetsABallSentIntoIt) {
+  for (const RunMode mode : {RunMode::Fast, RunMode::Accurate}) {
+    const char* name = mode == RunMode::Fast ? "fast" : "accurate";
+    Model model;
+    Body floor = Thrown(0, -0.5, 0, 0);
+    floor.anchored = 1;
+    floor.elasticity = 0;
+    floor.shape.kind = Shape::Kind::Rectangle;
+    floor.shape.w = 12;
+    floor.shape.h = 1;
+    model.AddBody(floor);
+    std::vector<int> balls;
+    auto ball = [&](double x, double y, double vx, double vy) {
+      Body b = Thrown(x, y, vx, vy);
+      b.moment = 0.5 * b.mass * kRadius * kRadius;
+      b.shape.kind = Shape::Kind::Circle;
+      b.shape.w = b.shape.h = 2 * kRadius;
+      b.elasticity = 0;
+      balls.push_back(model.AddBody(b));
+    };
+    for (int k = 0; k < 48; ++k)
+      ball(-0.625 + 0.25 * (k % 6), 1 + 0.25 * (k / 6), 0, -12);
+    ball(-5.5, kRadius, 6, 0);
+    const int striker = balls.back();
+    model.collisionGroups.push_back(CollisionGroup{1, false, kNone, {}});
+    Simulation sim(model, At60(mode));
+    const Mechanics& mechanics = sim.GetMechanics();
+    double deepest = 0;
+    for (int frame = 1; frame <= 90; ++frame) {
+      ASSERT_NO_THROW(sim.AdvanceTo(frame / 60.0)) << name << " frame " << frame;
+      for (size_t i = 0; i < balls.size(); ++i) {
+        const BodyState a = mechanics.Body(balls[i]);
+        deepest = std::max(deepest, kRadius - a.y);
+        for (size_t j = i + 1; j < balls.size(); ++j) {
+          const BodyState b = mechanics.Body(balls[j]);
+          deepest = std::max(deepest, 2 * kRadius - std::hypot(a.x - b.x, a.y - b.y));
+        }
+      }
+    }
+    EXPECT_LT(deepest, mode == RunMode::Accurate ? At60(mode).overlapError : 0.01) << name;
+    // Unhindered, the striker would have slid on past the crowd.
+    EXPECT_LT(mechanics.Body(striker).x, -0.5) << name;
+  }
+}
+
 // The pairs a step looked at answer only while the bodies stay near where the step took them.
 // A ball resting on a floor, and another set down just above it from far away after a frame:
 // the watched approach of outlines not in contact is the new pair's gap.
