@@ -1866,29 +1866,26 @@ void Mechanics::SolveTiny(const std::vector<int>& rows, const Eigen::VectorXd& b
     island[r] = r;
   int islands = 1;
   if (contacts && n >= 2) {
-    // The first row seen on each coordinate that has mass, as SolveByIslands keeps it.
-    std::vector<int>& owner = islandScratch_.owner;
-    if (owner.size() != static_cast<size_t>(dofCount_)) owner.assign(dofCount_, -1);
-    for (int r = 0; r < n; ++r) {
-      const Row& row = rows_[rows[r]];
-      for (int k = row.begin; k < row.begin + row.count; ++k) {
-        const int dof = entries_[k].first;
+    // Rows that reach a common coordinate with mass are joined, each island named by its first
+    // row, as SolveByIslands joins them. A few rows are compared pair by pair: marking and
+    // clearing each coordinate's first row in a list of the whole world cost more.
+    const std::pair<int, double>* entries = entries_.data();
+    auto share = [&](const Row& one, const Row& other) {
+      for (int i = one.begin; i < one.begin + one.count; ++i) {
+        const int dof = entries[i].first;
         if (invMass_[dof] == 0) continue;
-        if (owner[dof] < 0) {
-          owner[dof] = r;
-          continue;
-        }
-        const int a = island[r], c = island[owner[dof]];
-        if (a == c) continue;
-        for (int q = 0; q < n; ++q)
-          if (island[q] == std::max(a, c)) island[q] = std::min(a, c);
+        for (int k = other.begin; k < other.begin + other.count; ++k)
+          if (entries[k].first == dof) return true;
       }
-    }
-    for (int r : rows) {
-      const Row& row = rows_[r];
-      for (int k = row.begin; k < row.begin + row.count; ++k)
-        owner[entries_[k].first] = -1;
-    }
+      return false;
+    };
+    for (int r = 0; r < n; ++r)
+      for (int q = r + 1; q < n; ++q) {
+        const int a = island[r], c = island[q];
+        if (a == c || !share(rows_[rows[r]], rows_[rows[q]])) continue;
+        for (int k = 0; k < n; ++k)
+          if (island[k] == std::max(a, c)) island[k] = std::min(a, c);
+      }
     islands = 0;
     for (int r = 0; r < n; ++r)
       islands += island[r] == r ? 1 : 0;
