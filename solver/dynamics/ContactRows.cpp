@@ -256,18 +256,21 @@ void Mechanics::SetUpWorldPieces() {
 }
 
 const contact::WorldPiece* Mechanics::WorldPieces(size_t collider) {
-  contact::WorldPiece* placed = &worldPieces_[worldPieceBegin_[collider]];
-  if (placedIn_[collider] == searches_) return placed;
+  contact::WorldPiece* const first = worldPieces_.data() + worldPieceBegin_[collider];
+  if (placedIn_[collider] == searches_) return first;
   placedIn_[collider] = searches_;
+  contact::WorldPiece* placed = first;
   const int body = colliders_[collider];
   int corner = worldCornerBegin_[collider];
   for (const contact::ConvexPiece& piece : Outline(body).pieces) {
     const contact::PlacedPiece at{&piece, Vector2d(q_[3 * body], q_[3 * body + 1]),
                                   bodyKin_[body].cos, bodyKin_[body].sin};
-    *placed++ = contact::PlaceInWorld(at, &worldCorners_[corner], &worldNormals_[corner]);
+    // (A circle writes no corners: past the last, where it may stand, nothing is read.)
+    *placed++ = contact::PlaceInWorld(at, worldCorners_.data() + corner,
+                                      worldNormals_.data() + corner);
     corner += static_cast<int>(piece.vertices.size());
   }
-  return &worldPieces_[worldPieceBegin_[collider]];
+  return first;
 }
 
 // A free body that collides may sleep unless a record holds it (a joint, a spring, a force, a
