@@ -781,6 +781,10 @@ void Mechanics::Derivative(double time, const Eigen::VectorXd& state, Eigen::Vec
     throw DynamicsError{kErrNotANumber, "the accelerations gave no number"};
 }
 
+// A projection's Newton step after which the sum of squared residuals is more than this many times
+// what it was before went far off, rather than merely meeting new contacts on the way.
+constexpr double kFarOff = 1e4;
+
 double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance) {
   time_ = time;
   // The projection leaves contacts anywhere within its tolerance: that close, they are closed
@@ -803,6 +807,8 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
   // be halved leaves the next ones as short, and each that did not lets them grow back.
   double reach = 1;
   projectionHeld_.clear();
+  // The contacts held before the last step taken, given back if that step went far off.
+  std::vector<ContactKey> heldBeforeStep;
   // Whether the rows still stand where the contacts' flags were refreshed: no Newton step moved
   // the bodies since.
   bool flagsStand = false;
@@ -867,6 +873,11 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
     // The Newton direction always lowers the sum of squared residuals, so that sum decides.
     const double merit = g.head(static_cast<int>(rows.size())).squaredNorm();
     if (merit > previous && halvings < 20 && lastStep.size() == dofCount_) {
+      // A step that took the bodies far off (nearly dependent rows of a crowd) held the
+      // contacts it met there: kept, they would pull bodies onto neighbours they have come
+      // nowhere near, rows no positions can meet, and the projection would halve its steps to
+      // nothing. A step that only met contacts nearby keeps them held.
+      if (merit > kFarOff * previous) projectionHeld_ = heldBeforeStep;
       lastStep *= 0.5;
       state.head(dofCount_) -= lastStep;
       ++halvings;
@@ -900,6 +911,7 @@ double Mechanics::Project(double time, Eigen::VectorXd& state, double tolerance)
       for (int i = row.begin; i < row.begin + row.count; ++i)
         lastStep[entries_[i].first] -= invMass_[entries_[i].first] * entries_[i].second * part;
     }
+    heldBeforeStep = projectionHeld_;
     state.head(dofCount_) += lastStep;
     Unpack(state);
     UpdateKinematics();

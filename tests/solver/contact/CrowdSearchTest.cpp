@@ -247,5 +247,55 @@ TEST(CrowdSearch, BallsTakenDiagonallyWithinTheStepsSlackAreWatched) {
   }
 }
 
+// Forty balls dropped in four rows onto a floor, and a forty-first rolled into the heap they
+// make: a fast run goes on through the jostling, every ball stays out of the others and the floor
+// within the overlap allowed.
+TEST(CrowdSearch, ABallRolledIntoAHeapOfDroppedBallsRunsOn) {
+  Model model;
+  Body floor = Thrown(0, -0.5, 0, 0);
+  floor.anchored = 1;
+  floor.elasticity = 0.2;
+  floor.shape.kind = Shape::Kind::Rectangle;
+  floor.shape.w = 12;
+  floor.shape.h = 1;
+  model.AddBody(floor);
+  std::vector<int> balls;
+  auto addBall = [&](double x, double y, double vx) {
+    Body ball = Thrown(x, y, vx, 0);
+    ball.vr = -vx / kRadius;  // rolling, not sliding
+    ball.elasticity = 0.2;
+    ball.moment = 0.5 * ball.mass * kRadius * kRadius;
+    ball.shape.kind = Shape::Kind::Circle;
+    ball.shape.w = ball.shape.h = 2 * kRadius;
+    balls.push_back(model.AddBody(ball));
+  };
+  // Every other row a little to the right, so that the rows do not land straight on each other.
+  for (int k = 0; k < 40; ++k)
+    addBall(-1.125 + 0.25 * (k % 10) + 0.01 * (k / 10 % 2), 1 + 0.25 * (k / 10), 0);
+  addBall(-4, kRadius, 3);
+  model.AddField(MakeLineGravity(balls, 9.81));
+  model.collisionGroups.push_back(CollisionGroup{1, false, kNone, {}});
+  const RunSettings settings = At60(RunMode::Fast);
+  Simulation sim(model, settings);
+  const Mechanics& mechanics = sim.GetMechanics();
+  const double allowed = settings.overlapError;
+  bool struck = false;  // whether the rolled ball has reached the heap
+  for (int frame = 1; frame <= 120; ++frame) {
+    ASSERT_NO_THROW(sim.AdvanceTo(frame / 60.0)) << "frame " << frame;
+    for (size_t i = 0; i < balls.size(); ++i) {
+      const BodyState a = mechanics.Body(balls[i]);
+      ASSERT_GE(a.y, kRadius - allowed) << "frame " << frame << ": ball " << i;
+      for (size_t j = i + 1; j < balls.size(); ++j) {
+        const BodyState b = mechanics.Body(balls[j]);
+        const double apart = std::hypot(a.x - b.x, a.y - b.y);
+        ASSERT_GE(apart, 2 * kRadius - allowed)
+            << "frame " << frame << ": balls " << i << " and " << j;
+        struck = struck || (j + 1 == balls.size() && apart < 2 * kRadius + allowed);
+      }
+    }
+  }
+  EXPECT_TRUE(struck);
+}
+
 }  // namespace
 }  // namespace yb::dynamics
