@@ -98,8 +98,11 @@ void TMacEdit::OnKillFocus(HWND gaining) {
     // A good value is taken when the focus leaves, but never while an alert is up (the alert
     // itself takes the focus, and its report is already under way) nor while the dialog closes
     // (a confirm has taken it already, a cancel must not).
-    if (!IsAlertShowing() && dialog != nullptr && !dialog->IsClosing() && !toCancel) {
-      dialog->AcceptValue(Link().owner, false);
+    // A refusal keeps the confirm of the press that left the field from closing the dialog; a
+    // value mended and taken since lifts it, or the next OK would be spent on it too.
+    if (!IsAlertShowing() && dialog != nullptr && !dialog->IsClosing() && !toCancel &&
+        dialog->AcceptValue(Link().owner, false) == 0) {
+      dialog->SetAcceptOnClose(1);
     }
     if (m_hWnd != nullptr) {
       SendMessage(EM_SETSEL, 0, 0);

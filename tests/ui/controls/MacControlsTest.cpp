@@ -138,6 +138,22 @@ TEST_F(MacControlsTest, LeavingAFieldTakesAGoodValueAndKeepsABadOneFromClosing) 
   EXPECT_TRUE(owner_.notices.empty());
 }
 
+// A press on OK that a refused field answers with an alert has its release taken by the alert:
+// once the field is mended and left, the next OK closes the dialog at once.
+TEST_F(MacControlsTest, AFieldMendedAfterARefusalLetsTheNextConfirmClose) {
+  SetFocus(Field());
+  SetWindowText(Field(), "bad");
+  SetFocus(GetDlgItem(Dialog(), IDOK));
+  EXPECT_EQ(owner_.reports, std::vector<int16_t>{kBadTextError});
+  SetFocus(Field());
+  SetWindowText(Field(), "Gear");
+  SetFocus(GetDlgItem(Dialog(), IDOK));
+  EXPECT_EQ(owner_.acceptedTags, std::vector<uint32_t>{MakeTag("name")});
+  SendMessage(Dialog(), WM_COMMAND, MAKELONG(IDOK, 0), 0);
+  EXPECT_FALSE(IsWindow(Dialog()));
+  EXPECT_EQ(owner_.reports.size(), 1u);
+}
+
 TEST_F(MacControlsTest, ALabelGivesItsFieldTheFocusWithTheWholeTextSelected) {
   SetWindowText(Field(), "Pendulum");
   auto* linked = new TLabelStatic(dialog_.get(), nullptr, 201, "Name:", 4, 60, 40, 12,
