@@ -241,6 +241,10 @@ LRESULT ButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
       SetFocus(button);
+      // A field that refuses what was typed answers the press with an alert, which takes the
+      // press's release, and takes the focus back: a capture taken now would wait for a release
+      // that never comes and take the next press meant for another button.
+      if (GetFocus() != button) return 0;
       SetCapture(button);
       SetPressed(button, true);
       return 0;

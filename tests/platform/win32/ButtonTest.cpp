@@ -144,6 +144,31 @@ TEST_F(ButtonTest, AnOwnerDrawnButtonIsDrawnByItsParentForEachChange) {
   EXPECT_EQ(Clicks(), std::vector<WORD>{9});
 }
 
+// A field that refuses its text answers a press on a button with an alert, whose loop reads the
+// press's release, and keeps the focus. The button must not hold the mouse then: the next press,
+// on another button, is that button's.
+TEST_F(ButtonTest, APressWhoseFocusIsRefusedLeavesTheNextClickToItsButton) {
+  const HWND ok = Make(kButtonClass, BS_PUSHBUTTON, "OK", 10, 10, 1);
+  const HWND cancel = Make(kButtonClass, BS_PUSHBUTTON, "Cancel", 100, 10, 2);
+  const HWND field = Child(parent, 10, 50, 80, 20, 3);
+  SetFocus(field);
+  bool refuse = true;
+  Log().handlers[WM_KILLFOCUS] = [&](HWND window, WPARAM, LPARAM) -> LRESULT {
+    if (window != field || !refuse) return 0;
+    refuse = false;
+    Pump();
+    SetFocus(field);
+    return 0;
+  };
+  InjectClick(ok, POINT{5, 5});
+  Pump();
+  EXPECT_EQ(GetFocus(), field);
+  EXPECT_EQ(GetCapture(), nullptr);
+  InjectClick(cancel, POINT{5, 5});
+  Pump();
+  EXPECT_EQ(Clicks(), std::vector<WORD>{2});
+}
+
 TEST_F(ButtonTest, ACheckedBoxAndTheDefaultButtonShowInPixels) {
   const HWND check = Make(kButtonClass, BS_AUTOCHECKBOX, "", 10, 10, 1);
   const HWND plain = Make(kButtonClass, BS_PUSHBUTTON, "", 10, 40, 2);
