@@ -99,9 +99,10 @@ void TMacEdit::OnKillFocus(HWND gaining) {
     // itself takes the focus, and its report is already under way) nor while the dialog closes
     // (a confirm has taken it already, a cancel must not).
     // A refusal keeps the confirm of the press that left the field from closing the dialog; a
-    // value mended and taken since lifts it, or the next OK would be spent on it too.
+    // value mended and taken since lifts it, or the next OK would be spent on it too. A confirm
+    // under way decides for itself: its own refusal moves the focus about.
     if (!IsAlertShowing() && dialog != nullptr && !dialog->IsClosing() && !toCancel &&
-        dialog->AcceptValue(Link().owner, false) == 0) {
+        dialog->AcceptValue(Link().owner, false) == 0 && !dialog->IsValidating()) {
       dialog->SetAcceptOnClose(1);
     }
     if (m_hWnd != nullptr) {

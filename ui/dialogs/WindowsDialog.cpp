@@ -317,6 +317,11 @@ void TWindowsDialog::MakeNormalFont() {
 }
 
 bool TWindowsDialog::Validate() {
+  struct Validating {
+    bool& flag;
+    explicit Validating(bool& on) : flag(on) { flag = true; }
+    ~Validating() { flag = false; }
+  } validating(validating_);
   if (acceptOnClose_ != 0) {
     // The focused field first, then every other field whose text the user changed and left:
     // OK takes what the fields show, whether or not the focus is still in them.

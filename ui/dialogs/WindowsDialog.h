@@ -98,6 +98,8 @@ class TWindowsDialog : public CDialog, public TItemBuildTarget {
   // True from the moment the dialog is confirmed, cancelled or destroyed: its fields losing the
   // focus then hand nothing more to the owner.
   bool IsClosing() const { return closing_; }
+  // Whether a confirm is checking the fields (and may be reporting one of them).
+  bool IsValidating() const { return validating_; }
 
   // The framework's side.
   BOOL OnInitDialog() override;
@@ -152,6 +154,7 @@ class TWindowsDialog : public CDialog, public TItemBuildTarget {
   TFrameKeysExchange frameKeys_;
   bool wasModeless_ = false;
   bool closing_ = false;
+  bool validating_ = false;
   // A failure of the item building, raised again by RunModal or CreateModeless.
   std::optional<QVException> initFailure_;
 };
