@@ -35,6 +35,25 @@ Body Thrown(double x, double y, double vx, double vy) {
   return b;
 }
 
+// An anchored floor `width` wide with its top at y = 0.
+Body Floor(double width) {
+  Body floor = Thrown(0, -0.5, 0, 0);
+  floor.anchored = 1;
+  floor.shape.kind = Shape::Kind::Rectangle;
+  floor.shape.w = width;
+  floor.shape.h = 1;
+  return floor;
+}
+
+// A solid ball of radius kRadius.
+Body Ball(double x, double y, double vx, double vy) {
+  Body ball = Thrown(x, y, vx, vy);
+  ball.moment = 0.5 * ball.mass * kRadius * kRadius;
+  ball.shape.kind = Shape::Kind::Circle;
+  ball.shape.w = ball.shape.h = 2 * kRadius;
+  return ball;
+}
+
 // How far a point lies outside a box (negative inside).
 double OutsideBox(const BodyState& box, double px, double py) {
   const double dx = px - box.x, dy = py - box.y;
@@ -54,12 +73,8 @@ TEST(CrowdSearch, BallsAndSpinningBoxesThrownThroughEachOtherNeverSinkIn) {
     for (int k = 0; k < 36; ++k) {
       const double side = k < 18 ? -1.0 : 1.0;
       const int i = k % 18;
-      Body ball = Thrown(side * (1.2 + 0.23 * (i % 3)), -1.0 + 0.23 * (i / 3), -side * (3 + i % 4),
-                         0.4 * ((i * 7) % 5 - 2));
-      ball.moment = 0.5 * ball.mass * kRadius * kRadius;
-      ball.shape.kind = Shape::Kind::Circle;
-      ball.shape.w = ball.shape.h = 2 * kRadius;
-      balls.push_back(model.AddBody(ball));
+      balls.push_back(model.AddBody(Ball(side * (1.2 + 0.23 * (i % 3)), -1.0 + 0.23 * (i / 3),
+                                         -side * (3 + i % 4), 0.4 * ((i * 7) % 5 - 2))));
     }
     for (int k = 0; k < 5; ++k) {
       Body box = Thrown(0.02 * k, -0.9 + 0.45 * k, 0, 0);
@@ -116,19 +131,12 @@ TEST(CrowdSearch, ACrowdStoppedAfterAFastFallStillMeetsABallSentIntoIt) {
   for (const RunMode mode : {RunMode::Fast, RunMode::Accurate}) {
     const char* name = mode == RunMode::Fast ? "fast" : "accurate";
     Model model;
-    Body floor = Thrown(0, -0.5, 0, 0);
-    floor.anchored = 1;
+    Body floor = Floor(12);
     floor.elasticity = 0;
-    floor.shape.kind = Shape::Kind::Rectangle;
-    floor.shape.w = 12;
-    floor.shape.h = 1;
     model.AddBody(floor);
     std::vector<int> balls;
     auto ball = [&](double x, double y, double vx, double vy) {
-      Body b = Thrown(x, y, vx, vy);
-      b.moment = 0.5 * b.mass * kRadius * kRadius;
-      b.shape.kind = Shape::Kind::Circle;
-      b.shape.w = b.shape.h = 2 * kRadius;
+      Body b = Ball(x, y, vx, vy);
       b.elasticity = 0;
       balls.push_back(model.AddBody(b));
     };
@@ -164,20 +172,10 @@ TEST(CrowdSearch, ABallSetDownNearAnotherAfterAFrameIsWatched) {
   for (const RunMode mode : {RunMode::Fast, RunMode::Accurate}) {
     const char* name = mode == RunMode::Fast ? "fast" : "accurate";
     Model model;
-    Body floor = Thrown(0, -0.5, 0, 0);
-    floor.anchored = 1;
-    floor.shape.kind = Shape::Kind::Rectangle;
-    floor.shape.w = 20;
-    floor.shape.h = 1;
-    model.AddBody(floor);
+    model.AddBody(Floor(20));
     std::vector<int> balls;
-    for (const double x : {0.0, 5.0}) {
-      Body ball = Thrown(x, kRadius, 0, 0);
-      ball.moment = 0.5 * ball.mass * kRadius * kRadius;
-      ball.shape.kind = Shape::Kind::Circle;
-      ball.shape.w = ball.shape.h = 2 * kRadius;
-      balls.push_back(model.AddBody(ball));
-    }
+    for (const double x : {0.0, 5.0})
+      balls.push_back(model.AddBody(Ball(x, kRadius, 0, 0)));
     model.AddField(MakeLineGravity(balls, 9.81));
     model.collisionGroups.push_back(CollisionGroup{1, false, kNone, {}});
     const RunSettings settings = At60(mode);
@@ -219,13 +217,8 @@ TEST(CrowdSearch, BallsTakenDiagonallyWithinTheStepsSlackAreWatched) {
     const double apart = 2 * kRadius + margin + 2.3 * slack, moved = 0.9 * slack;
     Model model;
     std::vector<int> balls;
-    for (const double along : {0.0, apart / std::sqrt(2.0)}) {
-      Body ball = Thrown(along, along, 0, 0);
-      ball.moment = 0.5 * ball.mass * kRadius * kRadius;
-      ball.shape.kind = Shape::Kind::Circle;
-      ball.shape.w = ball.shape.h = 2 * kRadius;
-      balls.push_back(model.AddBody(ball));
-    }
+    for (const double along : {0.0, apart / std::sqrt(2.0)})
+      balls.push_back(model.AddBody(Ball(along, along, 0, 0)));
     model.collisionGroups.push_back(CollisionGroup{1, false, kNone, {}});
     Simulation sim(model, At60(mode));
     ASSERT_NO_THROW(sim.AdvanceTo(1.0 / 60)) << name;
@@ -252,21 +245,14 @@ TEST(CrowdSearch, BallsTakenDiagonallyWithinTheStepsSlackAreWatched) {
 // within the overlap allowed.
 TEST(CrowdSearch, ABallRolledIntoAHeapOfDroppedBallsRunsOn) {
   Model model;
-  Body floor = Thrown(0, -0.5, 0, 0);
-  floor.anchored = 1;
+  Body floor = Floor(12);
   floor.elasticity = 0.2;
-  floor.shape.kind = Shape::Kind::Rectangle;
-  floor.shape.w = 12;
-  floor.shape.h = 1;
   model.AddBody(floor);
   std::vector<int> balls;
   auto addBall = [&](double x, double y, double vx) {
-    Body ball = Thrown(x, y, vx, 0);
+    Body ball = Ball(x, y, vx, 0);
     ball.vr = -vx / kRadius;  // rolling, not sliding
     ball.elasticity = 0.2;
-    ball.moment = 0.5 * ball.mass * kRadius * kRadius;
-    ball.shape.kind = Shape::Kind::Circle;
-    ball.shape.w = ball.shape.h = 2 * kRadius;
     balls.push_back(model.AddBody(ball));
   };
   // Every other row a little to the right, so that the rows do not land straight on each other.

@@ -20,6 +20,37 @@ struct Case {
   Model model;
 };
 
+// An anchored floor 20 m wide with its top at y = 0, friction 0.6.
+Body FrictionFloor() {
+  Body floor;
+  floor.anchored = 1;
+  floor.y = -0.5;
+  floor.shape.kind = Shape::Kind::Rectangle;
+  floor.shape.w = 20;
+  floor.shape.h = 1;
+  floor.staticFriction = floor.kineticFriction = 0.6;
+  return floor;
+}
+
+// A box of 1 kg and half a metre a side, with the floor's friction, centred at (x, y).
+Body HalfMetreBox(double x, double y) {
+  Body box = FrictionFloor();
+  box.anchored = 0;
+  box.x = x;
+  box.y = y;
+  box.mass = 1;
+  box.moment = (0.25 + 0.25) / 12;
+  box.shape.w = box.shape.h = 0.5;
+  return box;
+}
+
+CollisionGroup EveryBodyCollides() {
+  CollisionGroup all;
+  all.mode = 1;
+  all.includes = false;
+  return all;
+}
+
 // Mechanisms whose solves take every path: closed loops, drives, one-sided rows at their
 // bound, limited drives and a row set large enough for the sparse path by default.
 std::vector<Case> Cases() {
@@ -50,32 +81,15 @@ std::vector<Case> Cases() {
     // manifold's friction row carries load, and the rows of a stack (normal rows first, then
     // the friction rows) meet only their neighbours'.
     Model m;
-    Body floor;
-    floor.anchored = 1;
-    floor.y = -0.5;
-    floor.shape.kind = Shape::Kind::Rectangle;
-    floor.shape.w = 20;
-    floor.shape.h = 1;
-    floor.staticFriction = floor.kineticFriction = 0.6;
-    m.AddBody(floor);
+    m.AddBody(FrictionFloor());
     std::vector<int> boxes;
     for (int k = 0; k < 8; ++k) {
-      Body box = floor;
-      box.anchored = 0;
-      box.x = 0.01 * k;
-      box.y = 0.25 + 0.5 * k;
-      box.mass = 1;
-      box.moment = (0.25 + 0.25) / 12;
-      box.shape.w = box.shape.h = 0.5;
-      boxes.push_back(m.AddBody(box));
+      boxes.push_back(m.AddBody(HalfMetreBox(0.01 * k, 0.25 + 0.5 * k)));
     }
     m.AddField(MakeLineGravity(boxes, scenes::kGravity));
     const int top = m.AddPoint(boxes.back(), 0, 0.25);
     m.AddConstraint(MakeForce(top, 0.5, 0.0));
-    CollisionGroup all;
-    all.mode = 1;
-    all.includes = false;
-    m.collisionGroups.push_back(all);
+    m.collisionGroups.push_back(EveryBodyCollides());
     cases.push_back({"pushed stack of boxes", m});
   }
   {
@@ -83,32 +97,16 @@ std::vector<Case> Cases() {
     // its own manifold through both bodies' coordinates, and the rows form no chain or tree the
     // ordering could peel from its ends.
     Model m;
-    Body floor;
-    floor.anchored = 1;
-    floor.y = -0.5;
-    floor.shape.kind = Shape::Kind::Rectangle;
-    floor.shape.w = 20;
-    floor.shape.h = 1;
-    floor.staticFriction = floor.kineticFriction = 0.6;
-    m.AddBody(floor);
+    m.AddBody(FrictionFloor());
     std::vector<int> boxes;
     constexpr int kRows = 4;
     for (int row = 0; row < kRows; ++row)
       for (int k = 0; k < kRows - row; ++k) {
-        Body box = floor;
-        box.anchored = 0;
-        box.x = (k - (kRows - row - 1) / 2.0) * 0.525;
-        box.y = 0.25 + 0.5 * row;
-        box.mass = 1;
-        box.moment = (0.25 + 0.25) / 12;
-        box.shape.w = box.shape.h = 0.5;
-        boxes.push_back(m.AddBody(box));
+        boxes.push_back(
+            m.AddBody(HalfMetreBox((k - (kRows - row - 1) / 2.0) * 0.525, 0.25 + 0.5 * row)));
       }
     m.AddField(MakeLineGravity(boxes, scenes::kGravity));
-    CollisionGroup all;
-    all.mode = 1;
-    all.includes = false;
-    m.collisionGroups.push_back(all);
+    m.collisionGroups.push_back(EveryBodyCollides());
     cases.push_back({"pyramid of boxes", m});
   }
   return cases;
