@@ -36,6 +36,7 @@ constexpr DialogUnits kNoGravity{40, 25};
 constexpr DialogUnits kLineGravity{40, 41};
 constexpr DialogUnits kLineGravityValue{138, 40};
 constexpr DialogUnits kOk{141, 85};
+constexpr DialogUnits kCancel{197, 85};
 
 // What a saved world holds: its gravity, its recorded frames, and its circle (the body that is
 // not the background) where the world shows it and at the first and the last frame (metres, y
@@ -197,6 +198,28 @@ class Fields : public Scenario {
     ASSERT_TRUE(Me().Idle());
   }
 
+  // Gravity... opened with "Uniformly, down:" chosen, a formula typed as its value and OK
+  // clicked: the alert that refuses it is answered with Return, and the dialog stays open.
+  void RefuseAFormulaForGravity() {
+    ASSERT_TRUE(Click({"World", "Force Fields", "Gravity..."}));
+    ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Gravity"; }))
+        << "no Gravity dialog took the keyboard: " << Me().FocusedTitle();
+    ASSERT_TRUE(Me().Idle());
+    dialog_ = Me().Place(Me().WindowTitled("Gravity"));
+    ClickIn(kLineGravity);
+    ClickIn(kLineGravityValue);
+    Me().Key("End");
+    Me().Key("Home", {"Shift_L"});
+    TypeFormula("1-");
+    ClickIn(kOk);
+    ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Yarrowby"; }))
+        << "the formula was not refused: " << Me().FocusedTitle();
+    Me().Key("Return");
+    ASSERT_TRUE(Me().WaitUntil([] { return Me().FocusedTitle() == "Gravity"; }))
+        << "the dialog did not stay open: " << Me().FocusedTitle();
+    ASSERT_TRUE(Me().Idle());
+  }
+
   // A place of the dialog given in dialog units, scaled by the size of the dialog's inside
   // (232 by 100 units below its caption) as it is placed on the screen.
   void ClickIn(DialogUnits spot) {
@@ -354,6 +377,31 @@ TEST_F(DialogOk, AGravityTypedAndConfirmedWithAClickOnOkIsSaved) {
   ASSERT_NO_FATAL_FAILURE(NewWorld());
   ASSERT_NO_FATAL_FAILURE(SetGravity(kLineGravity, "9.81", Confirm::kClickOk));
   const SavedField saved = ReadSavedField(Save("ok-gravity.yb"));
+  ASSERT_EQ(saved.failure, "");
+  EXPECT_EQ(saved.gravityKind, TGravCnstr::kLine);
+  EXPECT_EQ(saved.lineGravity, 9.81);
+}
+
+// After a refused value, one click on OK (once the value is mended) or on Cancel closes the
+// dialog: neither the refusal nor the press that met it holds the next click back.
+TEST_F(DialogOk, AfterARefusedValueOneClickOnOkOrCancelClosesTheDialog) {
+  ASSERT_TRUE(Start(""));
+  ASSERT_NO_FATAL_FAILURE(NewWorld());
+  ASSERT_NO_FATAL_FAILURE(RefuseAFormulaForGravity());
+  ClickIn(kCancel);
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Gravity") == 0; }))
+      << "one click on Cancel did not close the dialog";
+  ASSERT_TRUE(Me().Idle());
+  ASSERT_NO_FATAL_FAILURE(RefuseAFormulaForGravity());
+  ClickIn(kLineGravityValue);
+  Me().Key("End");
+  Me().Key("Home", {"Shift_L"});
+  Me().Type("9.81");
+  ClickIn(kOk);
+  ASSERT_TRUE(Me().WaitUntil([] { return Me().WindowTitled("Gravity") == 0; }))
+      << "one click on OK did not close the dialog";
+  ASSERT_TRUE(Me().Idle());
+  const SavedField saved = ReadSavedField(Save("mended-gravity.yb"));
   ASSERT_EQ(saved.failure, "");
   EXPECT_EQ(saved.gravityKind, TGravCnstr::kLine);
   EXPECT_EQ(saved.lineGravity, 9.81);
