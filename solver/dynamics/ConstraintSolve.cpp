@@ -2121,15 +2121,32 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
 // Velocities onto the rows built at the present positions: equalities exactly, one-sided rows in
 // contact so that they do not approach, by the smallest change in kinetic energy.
 void Mechanics::SolveVelocities(Eigen::VectorXd& state) {
+  // Velocities that already meet every contact row to within the residual the bounded solve
+  // itself leaves a held row (a resting pile after a step that its own projection made, off by
+  // a rounding's worth) need no impulse: zero is the answer. Solved anyway, the rounding would
+  // push some points a hair apart, be held there and solved again: two factorisations of the
+  // pile for nothing (and a large pile's sweeps would prepare all its rows to find nothing).
+  // Only a fast run's: an accurate run's projection takes the rounding out too, and the next
+  // evaluation's pivots start from velocities that meet its rows exactly. Found in the pass
+  // that picks the rows: a pile's rows are read once where nothing is to be done.
+  constexpr double kMetRate = 1e-12;
+  bool met = sweptContacts_;
   std::vector<int>& rows = velocityRows_;
   rows.clear();
   for (int i : solveRows_) {
     const Row& row = rows_[i];
     if (row.level == Level::Acceleration || row.saturated) continue;
     rows.push_back(i);
+    if (!met) continue;
+    const double b = row.velocityTarget - RowRate(row);
+    met = row.contact >= 0 && (row.oneSided ? b <= kMetRate : std::abs(b) <= kMetRate);
   }
   const int n = static_cast<int>(rows.size());
   Eigen::VectorXd &b = solveB_, &lower = solveLower_, &upper = solveUpper_, &impulse = solveX_;
+  if (met && n > 0) {
+    impulse.setZero(n);
+    return;
+  }
   b.resize(n);
   lower.resize(n);
   upper.resize(n);
@@ -2147,23 +2164,6 @@ void Mechanics::SolveVelocities(Eigen::VectorXd& state) {
     if (forcedStep_ > 0 && row.oneSided && row.contact >= 0 && !row.speculative &&
         row.velocityTarget - b[k] <= RestSpeed())
       lower[k] = -forcedStep_ * contactPoints_[row.contact].force;
-  }
-  // Velocities that already meet every contact row to within the residual the bounded solve
-  // itself leaves a held row (a resting pile after a step that its own projection made, off by
-  // a rounding's worth) need no impulse: zero is the answer. Solved anyway, the rounding would
-  // push some points a hair apart, be held there and solved again: two factorisations of the
-  // pile for nothing (and a large pile's sweeps would prepare all its rows to find nothing).
-  // Only a fast run's: an accurate run's projection takes the rounding out too, and the next
-  // evaluation's pivots start from velocities that meet its rows exactly.
-  constexpr double kMetRate = 1e-12;
-  bool met = sweptContacts_ && n > 0;
-  for (int k = 0; k < n && met; ++k) {
-    const Row& row = rows_[rows[k]];
-    met = row.contact >= 0 && (row.oneSided ? b[k] <= kMetRate : std::abs(b[k]) <= kMetRate);
-  }
-  if (met) {
-    impulse.setZero(n);
-    return;
   }
   if (SweepsApply(rows) || SweepsApplyAhead(rows)) {
     if (SweepVelocities(rows, state)) return;

@@ -85,6 +85,15 @@ void HoldWithLeastForces(const Eigen::Vector3d& load, std::vector<int>& supports
   }
 }
 
+// The value kept for a key, or 0: the passes over a pile's rows ask for one per row, which
+// made in place costs a fraction of a call.
+template <class Entry, class Key>
+[[gnu::always_inline]] inline double KeptOr0(contact::KeyCursor<Entry, contact::FirstOf>& cursor,
+                                             const Key& key) {
+  const Entry* found = cursor.Find(key);
+  return found != nullptr ? found->second : 0.0;
+}
+
 }  // namespace
 
 bool Mechanics::SweepsApply(const std::vector<int>& rows) const {
@@ -127,6 +136,69 @@ void Mechanics::PrepareSweep(const std::vector<int>& rows) {
       diagonal += entries_[k].second * entries_[k].second * invMass_[entries_[k].first];
     s.inverse = diagonal > 0 ? 1 / diagonal : 0.0;
   }
+}
+
+// The rows of the accelerations' sweeps, and where the sweeps start, in one pass over them:
+// a pile's rows are far too many to stay in the cache from one pass to the next. Each row is
+// swept without its compliance: the sweeps need none to settle where rows repeat each other,
+// and with it the accelerations would let the pile sink by its forces at every step, which
+// the velocities' projection then has to carry back up through the whole pile. Each starts
+// from the force it had at the last evaluation (its point's, which the caller has read, or its
+// manifold's friction), and what the rows measure and the manifolds' normal forces from those.
+// `largest` receives the largest acceleration the rows must undo: one asked for, or the free
+// fall the applied forces give a row. Answers how many rows start from a force.
+int Mechanics::PrepareAccelerationSweep(const std::vector<int>& rows, double& largest) {
+  const int n = static_cast<int>(rows.size());
+  sweepRows_.resize(rows.size());
+  sweepB_.resize(n);
+  sweepLambda_.resize(n);
+  sweepX_ = invMass_.cwiseProduct(force_);
+  sweepNormal_.assign(manifolds_.size(), 0.0);
+  contact::KeyCursor frictionForce(lastFrictionForces_, contact::FirstOf{});
+  const std::pair<int, double>* entries = entries_.data();
+  const double* invMass = invMass_.data();
+  const double* applied = baseForce_.data();
+  double* x = sweepX_.data();
+  int warm = 0;
+  largest = 0;
+  for (int r = 0; r < n; ++r) {
+    const Row& row = rows_[rows[r]];
+    SweepRow& s = sweepRows_[r];
+    s.row = rows[r];
+    s.begin = row.begin;
+    s.count = row.count;
+    s.friction = row.friction;
+    s.lower = row.lower;
+    s.upper = row.upper;
+    double lambda = 0;
+    if (row.friction) {
+      s.manifold = row.contact;
+      lambda = KeptOr0(frictionForce, manifolds_[row.contact].key);
+    } else {
+      const ContactPoint& p = contactPoints_[row.contact];
+      s.manifold = p.manifold;
+      lambda = p.force;
+      sweepNormal_[p.manifold] += lambda;
+    }
+    double diagonal = row.compliance, fall = 0;
+    for (int k = row.begin; k < row.begin + row.count; ++k) {
+      const auto [dof, value] = entries[k];
+      diagonal += value * value * invMass[dof];
+      const double pushed = invMass[dof] * value;
+      fall += pushed * applied[dof];
+      x[dof] += pushed * lambda;
+    }
+    // The diagonal without the compliance, as it comes out of the one with it.
+    const double inverse = diagonal > 0 ? 1 / diagonal : 0.0;
+    const double bare = inverse > 0 ? 1 / inverse - row.compliance : 0.0;
+    s.inverse = bare > 0 ? 1 / bare : 0.0;
+    s.compliance = 0;
+    sweepB_[r] = row.gamma;
+    sweepLambda_[r] = lambda;
+    largest = std::max({largest, std::abs(row.gamma), std::abs(fall)});
+    warm += lambda != 0 ? 1 : 0;
+  }
+  return warm;
 }
 
 // Sweeps until no row's own rate changes by more than the tolerance, or the most sweeps. x is
@@ -352,51 +424,26 @@ void Mechanics::CarryWeightDown(const std::vector<int>& rows) {
 bool Mechanics::SweepAccelerations() {
   const std::vector<int>& rows = solveRows_;
   const int n = static_cast<int>(rows.size());
-  PrepareSweep(rows);
-  // The sweeps need no compliance to settle where rows repeat each other, and with it the
-  // accelerations would let the pile sink by its forces at every step, which the velocities'
-  // projection then has to carry back up through the whole pile.
-  for (SweepRow& s : sweepRows_) {
-    const double diagonal = s.inverse > 0 ? 1 / s.inverse - s.compliance : 0.0;
-    s.inverse = diagonal > 0 ? 1 / diagonal : 0.0;
-    s.compliance = 0;
-  }
   // Kinetic friction starts from the normal forces the sweeps start from, and follows those
   // found between rounds of sweeps (made to follow them within a sweep, a manifold jammed by
   // its own friction would drive them up without end).
   {
     contact::KeyCursor pointForce(lastPointForces_, contact::FirstOf{});
     for (ContactPoint& p : contactPoints_)
-      p.force = contact::ValueOr0(pointForce, p.key);
+      p.force = KeptOr0(pointForce, p.key);
   }
   force_ = baseForce_;
   ApplyKineticFriction();
-  sweepB_.resize(n);
-  sweepLambda_.resize(n);
+  // Whether any manifold's friction can go over from static to a lower kinetic friction.
+  bool mayTurnKinetic = false;
+  sweepBound_.resize(manifolds_.size());
+  for (size_t k = 0; k < manifolds_.size(); ++k) {
+    const ContactManifold& m = manifolds_[k];
+    sweepBound_[k] = m.staticFriction;
+    mayTurnKinetic = mayTurnKinetic || m.kineticFriction < m.staticFriction;
+  }
   double largest = 0;
-  int warm = 0;
-  contact::KeyCursor pointForce(lastPointForces_, contact::FirstOf{});
-  contact::KeyCursor frictionForce(lastFrictionForces_, contact::FirstOf{});
-  for (int r = 0; r < n; ++r) {
-    const Row& row = rows_[rows[r]];
-    sweepB_[r] = row.gamma;
-    largest = std::max(largest, std::abs(row.gamma));
-    sweepLambda_[r] = row.friction
-                          ? contact::ValueOr0(frictionForce, manifolds_[row.contact].key)
-                          : contact::ValueOr0(pointForce, contactPoints_[row.contact].key);
-    warm += sweepLambda_[r] != 0 ? 1 : 0;
-  }
-  sweepBound_.assign(manifolds_.size(), 0.0);
-  for (size_t k = 0; k < manifolds_.size(); ++k)
-    sweepBound_[k] = manifolds_[k].staticFriction;
-  // The free fall of the applied forces is as large an acceleration as the rows must undo.
-  for (int r = 0; r < n; ++r) {
-    const Row& row = rows_[rows[r]];
-    double fall = 0;
-    for (int k = row.begin; k < row.begin + row.count; ++k)
-      fall += entries_[k].second * invMass_[entries_[k].first] * baseForce_[entries_[k].first];
-    largest = std::max(largest, std::abs(fall));
-  }
+  const int warm = PrepareAccelerationSweep(rows, largest);
   const double tolerance = kAccelerationSettled * std::max(largest, 1e-300);
   // A pile met for the first time has no forces to start from: sweeps from nothing would take
   // thousands to carry its weight down. Its weight carried down body by body starts them where
@@ -409,60 +456,72 @@ bool Mechanics::SweepAccelerations() {
       StartExactly(rows);
       StartSweeps(rows);
     }
-  } else {
-    StartSweeps(rows);
   }
   auto largestForce = [&] { return n > 0 ? sweepLambda_.cwiseAbs().maxCoeff() : 0.0; };
   for (int round = 0; round <= kMostFrictionRounds; ++round) {
     if (!SweepToSettle(tolerance)) return false;
-    bool switched = false;
-    for (int r = 0; r < n; ++r) {
-      const Row& row = rows_[rows[r]];
-      if (!row.friction) continue;
-      const ContactManifold& m = manifolds_[row.contact];
-      double& coefficient = sweepBound_[row.contact];
-      const double held = m.staticFriction * sweepNormal_[row.contact];
-      if (coefficient != m.staticFriction || m.kineticFriction >= m.staticFriction) continue;
-      if (!(held > 0) || std::abs(sweepLambda_[r]) < held * (1 - 1e-12)) continue;
-      coefficient = m.kineticFriction;
-      switched = true;
-    }
+    const bool switched = mayTurnKinetic && TurnKinetic();
     const bool dragged = FollowKineticFriction(rows, kAccelerationSettled * largestForce());
     if (!switched && !dragged) break;
   }
   // Rounds that still move the friction are a pile jammed by it; what the last round found
   // stands, as bounded as the exact solve leaves it.
-  // What the sweeps found, as the exact solve leaves it.
+  StoreSweptForces(rows);
+  sweptForcesAt_ = time_;
+  return true;
+}
+
+// Sticking manifolds whose friction the sweeps took to its static bound go over to kinetic
+// friction, where that is lower. Answers whether any did.
+bool Mechanics::TurnKinetic() {
+  bool switched = false;
+  for (size_t r = 0; r < sweepRows_.size(); ++r) {
+    const SweepRow& s = sweepRows_[r];
+    if (!s.friction) continue;
+    const ContactManifold& m = manifolds_[s.manifold];
+    double& coefficient = sweepBound_[s.manifold];
+    const double held = m.staticFriction * sweepNormal_[s.manifold];
+    if (coefficient != m.staticFriction || m.kineticFriction >= m.staticFriction) continue;
+    if (!(held > 0) || std::abs(sweepLambda_[static_cast<int>(r)]) < held * (1 - 1e-12)) continue;
+    coefficient = m.kineticFriction;
+    switched = true;
+  }
+  return switched;
+}
+
+// What the sweeps found, as the exact solve leaves it: each row's force, each point's and each
+// manifold's, and the forces the next sweeps start from.
+void Mechanics::StoreSweptForces(const std::vector<int>& rows) {
+  const int n = static_cast<int>(rows.size());
   solveX_ = sweepLambda_;
   for (ContactPoint& p : contactPoints_)
     p.force = 0;
   for (ContactManifold& m : manifolds_)
     if (m.frictionRow >= 0 && rows_[m.frictionRow].candidate) m.friction = 0;
+  lastFrictionForces_.clear();
+  ReserveAtLeast(lastFrictionForces_, manifolds_.size());
   for (int r = 0; r < n; ++r) {
     Row& row = rows_[rows[r]];
-    row.lambda = sweepLambda_[r];
-    if (row.friction)
-      manifolds_[row.contact].friction = row.lambda;
-    else
-      contactPoints_[row.contact].force = row.lambda;
+    const double lambda = sweepLambda_[r];
+    row.lambda = lambda;
+    if (!row.friction) {
+      contactPoints_[row.contact].force = lambda;
+      continue;
+    }
+    ContactManifold& m = manifolds_[row.contact];
+    m.friction = lambda;
+    if (lambda != 0) lastFrictionForces_.emplace_back(m.key, lambda);
   }
+  contact::SortKept(lastFrictionForces_);
   lastPointForces_.clear();
   ReserveAtLeast(lastPointForces_, contactPoints_.size());
   for (const ContactPoint& p : contactPoints_)
     if (p.force > 0) lastPointForces_.emplace_back(p.key, p.force);
   contact::SortKept(lastPointForces_);
-  lastFrictionForces_.clear();
-  ReserveAtLeast(lastFrictionForces_, manifolds_.size());
-  for (int r = 0; r < n; ++r) {
-    const Row& row = rows_[rows[r]];
-    if (row.friction && row.lambda != 0)
-      lastFrictionForces_.emplace_back(manifolds_[row.contact].key, row.lambda);
-  }
-  contact::SortKept(lastFrictionForces_);
+  // No row is held at a bound the next exact solve would start from.
   boundStart_.assign(n, Bound::Free);
-  RememberBounds();
-  sweptForcesAt_ = time_;
-  return true;
+  lastPointBounds_.clear();
+  lastFrictionBounds_.clear();
 }
 
 // The impulses with which a projection brought the velocities of a step onto the rows, at the
@@ -504,6 +563,11 @@ void Mechanics::CorrectSweptForces(const std::vector<int>& rows) {
 // more than the tolerance from those it was made from; the accelerations follow. Answers
 // whether it changed.
 bool Mechanics::FollowKineticFriction(const std::vector<int>& rows, double tolerance) {
+  // A pile where nothing slides with kinetic friction has none to follow.
+  if (std::none_of(manifolds_.begin(), manifolds_.end(), [](const ContactManifold& m) {
+        return m.touching && m.slide != 0 && m.kineticFriction > 0;
+      }))
+    return false;
   std::vector<double>& found = sweepPointForce_;
   found.assign(contactPoints_.size(), 0.0);
   for (size_t r = 0; r < rows.size(); ++r) {

@@ -752,6 +752,7 @@ class Mechanics {
   bool SweepsApply(const std::vector<int>& rows) const;
   bool SweepsApplyAhead(const std::vector<int>& rows) const;
   void PrepareSweep(const std::vector<int>& rows);
+  int PrepareAccelerationSweep(const std::vector<int>& rows, double& largest);
   bool SweepToSettle(double tolerance);
   void RefineWithoutCompliance(const std::vector<int>& rows, const Eigen::VectorXd& b,
                                const std::vector<Bound>& state, Eigen::VectorXd& x);
@@ -760,6 +761,8 @@ class Mechanics {
   void StartSweeps(const std::vector<int>& rows);
   void StartExactly(const std::vector<int>& rows);
   bool FollowKineticFriction(const std::vector<int>& rows, double tolerance);
+  bool TurnKinetic();
+  void StoreSweptForces(const std::vector<int>& rows);
   bool SweepVelocities(const std::vector<int>& rows, Eigen::VectorXd& state);
   void CorrectSweptForces(const std::vector<int>& rows);
   // Conjugate gradients over the prepared rows (ContactGradients.cpp).
