@@ -1639,6 +1639,9 @@ void Mechanics::HoldApproaches(double step) {
   };
   std::vector<char>& meets = meetingBodies_;
   SetFlags(meets, BodyCount(), 0);
+  // A moving body that touches something takes part in a pile or a crowd.
+  std::vector<char>& engaged = engagedBodies_;
+  SetFlags(engaged, BodyCount(), 0);
   // What each point is, worked out once for both passes: touching, or else rowed, and then
   // whether its own approach closes it.
   enum : char { kApart = 0, kTouching, kRowed, kCloses };
@@ -1652,14 +1655,9 @@ void Mechanics::HoldApproaches(double step) {
     else
       kind = !rowed(p) ? kApart : closes(p) ? kCloses : kRowed;
     if (kind != kTouching && kind != kCloses) continue;
-    meets[manifolds_[p.manifold].a] = meets[manifolds_[p.manifold].b] = 1;
-  }
-  // A moving body that touches something takes part in a pile or a crowd.
-  std::vector<char>& engaged = engagedBodies_;
-  SetFlags(engaged, BodyCount(), 0);
-  for (size_t k = 0; k < contactPoints_.size(); ++k) {
-    if (kinds[k] != kTouching) continue;
-    const ContactManifold& m = manifolds_[contactPoints_[k].manifold];
+    const ContactManifold& m = manifolds_[p.manifold];
+    meets[m.a] = meets[m.b] = 1;
+    if (kind != kTouching) continue;
     engaged[m.a] = !Immobile(m.a);
     engaged[m.b] = !Immobile(m.b);
   }
@@ -1936,11 +1934,15 @@ bool Mechanics::ImpactQueue::ApproachesAt(const Mechanics& mechanics, int point,
 template <class Struck>
 bool Mechanics::ImpactQueue::AnyApproaches(const Mechanics& mechanics,
                                            const Struck& struck) const {
+  // Whether a point approaches is asked first: a pile's points far outnumber those it has kept
+  // closed, and its rate costs less than looking its key up among those.
   const auto& points = mechanics.contactPoints_;
-  for (size_t k = 0; k < points.size(); ++k)
-    if (struck(points[k]) &&
-        ApproachesAt(mechanics, static_cast<int>(k), mechanics.RowRate(mechanics.rows_[points[k].row])))
-      return true;
+  for (size_t k = 0; k < points.size(); ++k) {
+    const ContactPoint& p = points[k];
+    if (p.row < 0) continue;
+    const double rate = mechanics.RowRate(mechanics.rows_[p.row]);
+    if (ApproachesAt(mechanics, static_cast<int>(k), rate) && struck(p)) return true;
+  }
   return false;
 }
 
