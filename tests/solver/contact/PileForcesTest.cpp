@@ -208,5 +208,34 @@ TEST(PileForces, ABoxSlidingOnAPileFeelsItsKineticFrictionWhileTheRestSticks) {
   EXPECT_EQ(sliding, 2);
 }
 
+// A fast run sweeps a pile this large; its kinetic friction is below its static friction, so
+// the sweeps' friction rounds look for manifolds to turn kinetic. Its first evaluation starts
+// from no forces, the next from the forces of the first at other positions: each must hold every
+// box by its weight within its cones, and the one started from the last forces must answer as
+// one started afresh at its own state.
+TEST(PileForces, AFastPilesSweepsStartedFromTheLastForcesAnswerAsOnesStartedAfresh) {
+  const Pile pile(36, 0.4);
+  Mechanics kept(pile.model);
+  kept.SetSweptContacts(true);
+  Eigen::VectorXd first = kept.State(), d;
+  kept.Derivative(0.0, first, d);
+  EXPECT_EQ(kept.ExactPileSolves(), 0);
+  FrictionAtBoundIfEveryBoxIsHeldByItsWeight(kept, pile);
+  const int n = kept.DegreesOfFreedom();
+  Eigen::VectorXd second = first;
+  second.head(n) += 0.5 * 0.02 * 0.02 * d.tail(n);
+  second.tail(n) += 0.02 * d.tail(n);
+  Eigen::VectorXd mine, expected;
+  kept.Derivative(0.0, second, mine);
+  EXPECT_EQ(kept.ExactPileSolves(), 0);
+  FrictionAtBoundIfEveryBoxIsHeldByItsWeight(kept, pile);
+  Mechanics fresh(pile.model);
+  fresh.SetSweptContacts(true);
+  fresh.Derivative(0.0, second, expected);
+  // Both settle to a part in 1e10 of the free fall; the pile's forces are not unique, its
+  // accelerations nearly so.
+  EXPECT_LT((mine - expected).cwiseAbs().maxCoeff(), 1e-8 * g);
+}
+
 }  // namespace
 }  // namespace yb::dynamics
