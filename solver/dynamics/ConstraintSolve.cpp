@@ -2132,14 +2132,13 @@ void Mechanics::SolveVelocities(Eigen::VectorXd& state) {
   constexpr double kMetRate = 1e-12;
   bool met = sweptContacts_;
   std::vector<int>& rows = velocityRows_;
-  rows.resize(solveRows_.size());
-  size_t picked = 0;
+  rows.clear();
   const std::pair<int, double>* entries = entries_.data();
   const double* velocities = velocity_.data();
   for (int i : solveRows_) {
     const Row& row = rows_[i];
     if (row.level == Level::Acceleration || row.saturated) continue;
-    rows[picked++] = i;
+    rows.push_back(i);
     if (!met) continue;
     double rate = 0;
     for (int k = row.begin; k < row.begin + row.count; ++k)
@@ -2147,7 +2146,6 @@ void Mechanics::SolveVelocities(Eigen::VectorXd& state) {
     const double b = row.velocityTarget - rate;
     met = row.contact >= 0 && (row.oneSided ? b <= kMetRate : std::abs(b) <= kMetRate);
   }
-  rows.resize(picked);
   const int n = static_cast<int>(rows.size());
   Eigen::VectorXd &b = solveB_, &lower = solveLower_, &upper = solveUpper_, &impulse = solveX_;
   if (met && n > 0) {
