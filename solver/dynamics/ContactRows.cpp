@@ -1662,10 +1662,19 @@ void Mechanics::HoldApproaches(double step) {
     engaged[m.b] = !Immobile(m.b);
   }
   // How fast a body's outline moves, as the velocities stand before the projection.
+  // Made once per body (a body in a pile has many points near it), on first asking: most
+  // steps of a small scene ask for none.
+  std::vector<double>& speeds = approachSpeeds_;
+  bool speedsCleared = false;
   auto speed = [&](int body) {
-    if (bodyKin_[body].dof < 0) return 0.0;
-    return Length(v_[3 * body], v_[3 * body + 1]) +
-           std::abs(v_[3 * body + 2]) * Outline(body).reach;
+    if (!speedsCleared) speeds.assign(static_cast<size_t>(BodyCount()), -1.0);
+    speedsCleared = true;
+    double& known = speeds[static_cast<size_t>(body)];
+    if (known >= 0) return known;
+    known = bodyKin_[body].dof < 0 ? 0.0
+                                   : Length(v_[3 * body], v_[3 * body + 1]) +
+                                         std::abs(v_[3 * body + 2]) * Outline(body).reach;
+    return known;
   };
   // The held points of a lone impact, and how many pairs the step holds.
   std::vector<int>& lone = lonePoints_;

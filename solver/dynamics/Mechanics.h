@@ -1287,6 +1287,7 @@ class Mechanics {
   std::vector<ContactKey> exactImpacts_;
   std::vector<char> meetingBodies_;       // buffers of HoldApproaches
   std::vector<char> engagedBodies_;
+  std::vector<double> approachSpeeds_;
   std::vector<int> lonePoints_;
   std::vector<int> touchingManifolds_;  // per body, see CountTouchingManifolds
   // Sliding manifolds the last evaluation of a fast run made stick (StickTurningSlips), sorted;
