@@ -264,11 +264,11 @@ void CholeskySolve(const std::vector<double>& l, const std::vector<int>& order,
 // Every place of J W J' that the products reach, (row, column) with row >= column, once: listed
 // row by row, each row's places in the order its products first reach them. placeOf gets each
 // product's place among them.
-template <typename Product>
-std::vector<std::pair<int, int>> DistinctPlaces(const std::vector<Product>& products, int n,
+template <typename Products>
+std::vector<std::pair<int, int>> DistinctPlaces(const Products& products, int n,
                                                 std::vector<int>& placeOf) {
   std::vector<int> start(static_cast<size_t>(n) + 1, 0);
-  for (const Product& product : products)
+  for (const auto& product : products)
     ++start[product.rowA + 1];
   for (int r = 0; r < n; ++r)
     start[r + 1] += start[r];
@@ -658,7 +658,7 @@ void Mechanics::GroupProducts(FactorPattern& p) {
   // Counted out by place, the products keep their order within each: `end[slot]` is first
   // where each place's products start among them all, then, once they are placed, where they
   // end (so the next place's start).
-  std::vector<int> end(static_cast<size_t>(places) + 1, 0);
+  LargeVector<int> end(static_cast<size_t>(places) + 1, 0);
   for (const auto& product : p.products)
     ++end[product.slot + 1];
   for (int slot = 0; slot < places; ++slot)
@@ -668,7 +668,7 @@ void Mechanics::GroupProducts(FactorPattern& p) {
   struct Placed {
     int a, b, rowA, rowB;
   };
-  std::vector<Placed> bySlot(count);
+  LargeVector<Placed> bySlot(count);
   for (const auto& product : p.products)
     bySlot[end[product.slot]++] = {product.a, product.b, product.rowA, product.rowB};
   auto begin = [&](int slot) { return slot == 0 ? 0 : end[slot - 1]; };
@@ -686,7 +686,7 @@ void Mechanics::GroupProducts(FactorPattern& p) {
   // order. The places still to add to shrink as their products run out.
   p.pairs.resize(count);
   p.productSlot.resize(count);
-  std::vector<int> open(p.groupSlot);
+  LargeVector<int> open(p.groupSlot);
   size_t next = 0;
   for (int r = 0; !open.empty(); ++r) {
     size_t kept = 0;
@@ -833,7 +833,7 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
     p.diagonal[r] = place(p.order[r], p.order[r]);
   GroupProducts(p);
   // Grouped, the products are read only by place: a pile's list is the largest of its plan.
-  std::vector<FactorPattern::Product>().swap(p.products);
+  LargeVector<FactorPattern::Product>().swap(p.products);
   p.laidOut.assign(p.ldl.LaidOutCount(), 0.0);
   p.permuted.resize(n);
 }
