@@ -21,8 +21,10 @@ namespace yb::dynamics {
 
 namespace detail {
 
-// An array of at least this many bytes lies on large pages.
+// The size of a large page, and that of the smallest array placed on them: half of one, which
+// would otherwise cost 256 traps.
 constexpr std::size_t kLargePage = std::size_t{2} << 20;
+constexpr std::size_t kLargeArray = kLargePage / 2;
 
 inline std::size_t LargePageBytes(std::size_t bytes) {
   return (bytes + kLargePage - 1) / kLargePage * kLargePage;
@@ -40,7 +42,7 @@ struct LargePageAllocator {
 
   T* allocate(std::size_t count) {
     const std::size_t bytes = count * sizeof(T);
-    if (bytes < detail::kLargePage) return static_cast<T*>(::operator new(bytes));
+    if (bytes < detail::kLargeArray) return static_cast<T*>(::operator new(bytes));
     const std::size_t whole = detail::LargePageBytes(bytes);
     void* memory = std::aligned_alloc(detail::kLargePage, whole);
     if (memory == nullptr) throw std::bad_alloc();
@@ -52,7 +54,7 @@ struct LargePageAllocator {
   }
 
   void deallocate(T* memory, std::size_t count) {
-    if (count * sizeof(T) < detail::kLargePage)
+    if (count * sizeof(T) < detail::kLargeArray)
       ::operator delete(memory);
     else
       std::free(memory);
