@@ -1251,9 +1251,13 @@ bool Mechanics::PrepareKeptSolve(KeptFactorisation& k, const std::vector<int>& r
   // Nothing changed since the factorisation: it solves the set as it stands.
   if (p + q == 0) return true;
   SolveChangedRows(k, rows, rhs);
-  k.columns.resize(n, q);
-  k.byFreed.resize(n, q);
-  k.byHeld.resize(n, p);
+  // Room for the most changes the solve takes, made once for the rows: a pile's columns are
+  // some megabytes, and sized anew for each count of changes they would be new memory each time.
+  if (k.columns.rows() != n) {
+    k.columns.resize(n, kMostChanges);
+    k.byFreed.resize(n, kMostChanges);
+    k.byHeld.resize(n, kMostChanges);
+  }
   for (int j = 0; j < q; ++j) {
     const int at = KeptFreedSolve(k, rows, k.freed[j]);
     k.columns.col(j) = k.freedColumns[at];
@@ -1266,8 +1270,8 @@ bool Mechanics::PrepareKeptSolve(KeptFactorisation& k, const std::vector<int>& r
   Eigen::MatrixXd system(p + q, p + q);
   for (int i = 0; i < p; ++i) {
     const int row = k.newlyHeld[i];
-    system.row(i).head(q) = -k.byFreed.row(row);
-    system.row(i).tail(p) = k.byHeld.row(row);
+    system.row(i).head(q) = -k.byFreed.row(row).head(q);
+    system.row(i).tail(p) = k.byHeld.row(row).head(p);
   }
   for (int i = 0; i < q; ++i) {
     const auto column = k.columns.col(i);
@@ -1302,8 +1306,8 @@ void Mechanics::SolveKept(KeptFactorisation& k, const Eigen::VectorXd& rhs, Eige
   for (int i = 0; i < q; ++i)
     k.right[p + i] = rhs[k.freed[i]] - k.columns.col(i).dot(x);
   k.unknowns = k.changed.solve(k.right);
-  x -= k.byFreed * k.unknowns.head(q);
-  x += k.byHeld * k.unknowns.tail(p);
+  x -= k.byFreed.leftCols(q) * k.unknowns.head(q);
+  x += k.byHeld.leftCols(p) * k.unknowns.tail(p);
   for (int j = 0; j < q; ++j)
     x[k.freed[j]] = k.unknowns[j];
   for (int j : k.newlyHeld)
@@ -1316,8 +1320,8 @@ void Mechanics::KeepFactorisation(KeptFactorisation& k, const std::vector<int>& 
   k.stamp = pattern_->lastUse;
   k.rows = rows;
   k.held = held;
+  // The solves' vectors stay for the next factorisation's to be written into.
   k.unitRows.clear();
-  k.unitSolves.clear();
   k.freedRows.clear();
 }
 
@@ -1331,9 +1335,9 @@ void Mechanics::SolveChangedRows(KeptFactorisation& k, const std::vector<int>& r
   for (const int row : k.newlyHeld) {
     if (std::find(k.unitRows.begin(), k.unitRows.end(), row) != k.unitRows.end()) continue;
     k.unitRows.push_back(row);
-    k.unitSolves.resize(k.unitRows.size());
-    k.unitSolves.back() = Eigen::VectorXd::Zero(n);
-    k.unitSolves.back()[row] = 1;
+    k.unitSolves.resize(std::max(k.unitSolves.size(), k.unitRows.size()));
+    k.unitSolves[k.unitRows.size() - 1].setZero(n);
+    k.unitSolves[k.unitRows.size() - 1][row] = 1;
   }
   for (const int row : k.freed) {
     if (std::find(k.freedRows.begin(), k.freedRows.end(), row) != k.freedRows.end()) continue;
@@ -1394,8 +1398,8 @@ int Mechanics::KeptUnitSolve(KeptFactorisation& k, int row) {
   k.unit = Eigen::VectorXd::Zero(static_cast<Eigen::Index>(k.rows.size()));
   k.unit[row] = 1;
   k.unitRows.push_back(row);
-  k.unitSolves.resize(k.unitRows.size());
-  SolveFactorised(k.unit, k.unitSolves.back());
+  k.unitSolves.resize(std::max(k.unitSolves.size(), k.unitRows.size()));
+  SolveFactorised(k.unit, k.unitSolves[k.unitRows.size() - 1]);
   return static_cast<int>(k.unitRows.size()) - 1;
 }
 

@@ -500,7 +500,9 @@ class Mechanics {
     Eigen::VectorXd right, unknowns, unit, column, product, residual, correction;
     // Solves that stay while the factorisation does: of the unit vector of each row held since
     // it was made, and of each freed row's column of J W J' (kept whole in `freedColumns`) with
-    // the rows it holds left out.
+    // the rows it holds left out. Only the first of them, one per row listed, hold solves; the
+    // rest are the vectors of an earlier factorisation's, kept so as not to allocate a pile's
+    // vectors anew each time.
     std::vector<int> unitRows, freedRows;
     std::vector<Eigen::VectorXd> unitSolves, freedColumns, freedSolves;
     // The first solve of the right-hand side that the changed rows are prepared for, made in
