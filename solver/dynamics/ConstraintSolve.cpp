@@ -815,14 +815,16 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
     if (byPeeling.entries <= byDegree.entries && byPeeling.height < byDegree.height)
       p.order.swap(peeled);
   }
-  UpperPattern(n, places, p.order, p.upper);
-  p.ldl.Analyse(p.upper);
+  // The reordered upper triangle is read only here: the analysis keeps what it needs of it.
+  Eigen::SparseMatrix<double> upper;
+  UpperPattern(n, places, p.order, upper);
+  p.ldl.Analyse(upper);
   // Products and diagonals go straight where the factorisation reads them.
   const std::vector<int>& laidOut = p.ldl.LaidOutPlaces();
   auto place = [&](int row, int col) {
-    const int* begin = p.upper.innerIndexPtr() + p.upper.outerIndexPtr()[col];
-    const int* end = p.upper.innerIndexPtr() + p.upper.outerIndexPtr()[col + 1];
-    return laidOut[std::lower_bound(begin, end, row) - p.upper.innerIndexPtr()];
+    const int* begin = upper.innerIndexPtr() + upper.outerIndexPtr()[col];
+    const int* end = upper.innerIndexPtr() + upper.outerIndexPtr()[col + 1];
+    return laidOut[std::lower_bound(begin, end, row) - upper.innerIndexPtr()];
   };
   LargeVector<int> slotOf(places.size());
   for (size_t k = 0; k < places.size(); ++k) {
@@ -863,7 +865,6 @@ void Mechanics::CopyPlan(const FactorPattern& from, FactorPattern& to) {
     to.last = from.last;
     to.work = from.work;
     to.order = from.order;
-    to.upper = from.upper;
     // The factorisation `from` holds comes along: a factorisation of the same values then finds
     // every block as it was, and makes none of them again.
     to.ldl = from.ldl;

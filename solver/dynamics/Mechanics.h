@@ -512,7 +512,7 @@ class Mechanics {
     // The solves SolveChangedRows makes together, and their permuted work.
     std::vector<Eigen::VectorXd*> batch;
     std::vector<double*> batchWork;
-    std::vector<double> permuted;
+    LargeVector<double> permuted;
   };
   // Of the accelerations, then of the velocities.
   std::array<KeptFactorisation, 2> kept_;
@@ -915,7 +915,6 @@ class Mechanics {
     std::vector<double> work;
     LargeVector<double> laidOut;        // sparse: the matrix laid out as `ldl` reads it
     std::vector<int> order;             // sparse: the place of each row in the ordering
-    Eigen::SparseMatrix<double> upper;  // sparse: the reordered upper triangle
     SparseLdl ldl;                      // sparse: its factorisation, in that order
     LargeVector<double> factored;  // per place, the value the factorisation was made of
     // The Jacobian entries the factorisation was made of (empty when not known), and whether it
