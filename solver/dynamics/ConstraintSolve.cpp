@@ -264,21 +264,21 @@ void CholeskySolve(const std::vector<double>& l, const std::vector<int>& order,
 // Every place of J W J' that the products reach, (row, column) with row >= column, once: listed
 // row by row, each row's places in the order its products first reach them. placeOf gets each
 // product's place among them.
-template <typename Product>
-std::vector<std::pair<int, int>> DistinctPlaces(const std::vector<Product>& products, int n,
-                                                std::vector<int>& placeOf) {
+template <typename Products>
+LargeVector<std::pair<int, int>> DistinctPlaces(const Products& products, int n,
+                                                LargeVector<int>& placeOf) {
   std::vector<int> start(static_cast<size_t>(n) + 1, 0);
-  for (const Product& product : products)
+  for (const auto& product : products)
     ++start[product.rowA + 1];
   for (int r = 0; r < n; ++r)
     start[r + 1] += start[r];
-  std::vector<int> byRow(products.size());
+  LargeVector<int> byRow(products.size());
   {
     std::vector<int> fill(start.begin(), start.end() - 1);
     for (size_t k = 0; k < products.size(); ++k)
       byRow[fill[products[k].rowA]++] = static_cast<int>(k);
   }
-  std::vector<std::pair<int, int>> places;
+  LargeVector<std::pair<int, int>> places;
   placeOf.resize(products.size());
   // Per column, the row whose places last reached it and the place it was there.
   std::vector<int> reachedBy(n, -1), placeAt(n, 0);
@@ -297,8 +297,9 @@ std::vector<std::pair<int, int>> DistinctPlaces(const std::vector<Product>& prod
 
 // A compressed pattern from the entries of each column (row indices ascending, values one; only
 // the pattern is read).
-void CompressedPattern(int n, const std::vector<int>& columnOf, const std::vector<int>& rowOf,
-                       Eigen::SparseMatrix<double>& out) {
+template <typename Scalar>
+void CompressedPattern(int n, const LargeVector<int>& columnOf, const LargeVector<int>& rowOf,
+                       Eigen::SparseMatrix<Scalar>& out) {
   out.resize(n, n);
   out.resizeNonZeros(static_cast<Eigen::Index>(rowOf.size()));
   int* outer = out.outerIndexPtr();
@@ -313,13 +314,14 @@ void CompressedPattern(int n, const std::vector<int>& columnOf, const std::vecto
     inner[fill[columnOf[k]]++] = rowOf[k];
   for (int c = 0; c < n; ++c)
     std::sort(inner + outer[c], inner + outer[c + 1]);
-  std::fill(out.valuePtr(), out.valuePtr() + rowOf.size(), 1.0);
+  std::fill(out.valuePtr(), out.valuePtr() + rowOf.size(), Scalar{1});
 }
 
-// Both triangles of the pattern of distinct places.
-void SymmetricPattern(int n, const std::vector<std::pair<int, int>>& places,
-                      Eigen::SparseMatrix<double>& out) {
-  std::vector<int> columnOf, rowOf;
+// Both triangles of the pattern of distinct places. Only the pattern is read, and a value of a
+// byte each spares the ordering copying eight for every entry as it works.
+void SymmetricPattern(int n, const LargeVector<std::pair<int, int>>& places,
+                      Eigen::SparseMatrix<char>& out) {
+  LargeVector<int> columnOf, rowOf;
   columnOf.reserve(2 * places.size());
   rowOf.reserve(2 * places.size());
   for (const auto& [row, column] : places) {
@@ -334,9 +336,9 @@ void SymmetricPattern(int n, const std::vector<std::pair<int, int>>& places,
 
 // The upper triangle of the pattern of distinct places in the given order, with every row's
 // diagonal.
-void UpperPattern(int n, const std::vector<std::pair<int, int>>& places,
+void UpperPattern(int n, const LargeVector<std::pair<int, int>>& places,
                   const std::vector<int>& order, Eigen::SparseMatrix<double>& out) {
-  std::vector<int> columnOf, rowOf;
+  LargeVector<int> columnOf, rowOf;
   columnOf.reserve(places.size() + n);
   rowOf.reserve(places.size() + n);
   for (const auto& [row, column] : places) {
@@ -658,7 +660,7 @@ void Mechanics::GroupProducts(FactorPattern& p) {
   // Counted out by place, the products keep their order within each: `end[slot]` is first
   // where each place's products start among them all, then, once they are placed, where they
   // end (so the next place's start).
-  std::vector<int> end(static_cast<size_t>(places) + 1, 0);
+  LargeVector<int> end(static_cast<size_t>(places) + 1, 0);
   for (const auto& product : p.products)
     ++end[product.slot + 1];
   for (int slot = 0; slot < places; ++slot)
@@ -668,7 +670,7 @@ void Mechanics::GroupProducts(FactorPattern& p) {
   struct Placed {
     int a, b, rowA, rowB;
   };
-  std::vector<Placed> bySlot(count);
+  LargeVector<Placed> bySlot(count);
   for (const auto& product : p.products)
     bySlot[end[product.slot]++] = {product.a, product.b, product.rowA, product.rowB};
   auto begin = [&](int slot) { return slot == 0 ? 0 : end[slot - 1]; };
@@ -686,7 +688,7 @@ void Mechanics::GroupProducts(FactorPattern& p) {
   // order. The places still to add to shrink as their products run out.
   p.pairs.resize(count);
   p.productSlot.resize(count);
-  std::vector<int> open(p.groupSlot);
+  LargeVector<int> open(p.groupSlot);
   size_t next = 0;
   for (int r = 0; !open.empty(); ++r) {
     size_t kept = 0;
@@ -726,7 +728,7 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
       return dof != other.dof ? dof < other.dof : flat < other.flat;
     }
   };
-  std::vector<Entry> byDof;
+  LargeVector<Entry> byDof;
   byDof.reserve(structure_.size());
   int flat = 0;
   int lowest = std::numeric_limits<int>::max(), highest = -1;
@@ -747,7 +749,7 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
       ++at[e.dof - lowest + 1];
     for (int d = 0; d < span; ++d)
       at[d + 1] += at[d];
-    std::vector<Entry> counted(byDof.size());
+    LargeVector<Entry> counted(byDof.size());
     for (const Entry& e : byDof)
       counted[at[e.dof - lowest]++] = e;
     byDof.swap(counted);
@@ -792,9 +794,9 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
   }
   // Two rows that share coordinates meet through each of them: the ordering and the analysis
   // take every place once, and each product is told its place's slot.
-  std::vector<int> placeOf;
-  const std::vector<std::pair<int, int>> places = DistinctPlaces(p.products, n, placeOf);
-  Eigen::SparseMatrix<double> full(n, n);
+  LargeVector<int> placeOf;
+  const LargeVector<std::pair<int, int>> places = DistinctPlaces(p.products, n, placeOf);
+  Eigen::SparseMatrix<char> full(n, n);
   SymmetricPattern(n, places, full);
   // The minimum degree ordering that AMDOrdering makes, called on the symmetric pattern
   // directly: AMDOrdering would first add the pattern's transpose to it, which for a pile's
@@ -813,16 +815,18 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
     if (byPeeling.entries <= byDegree.entries && byPeeling.height < byDegree.height)
       p.order.swap(peeled);
   }
-  UpperPattern(n, places, p.order, p.upper);
-  p.ldl.Analyse(p.upper);
+  // The reordered upper triangle is read only here: the analysis keeps what it needs of it.
+  Eigen::SparseMatrix<double> upper;
+  UpperPattern(n, places, p.order, upper);
+  p.ldl.Analyse(upper);
   // Products and diagonals go straight where the factorisation reads them.
   const std::vector<int>& laidOut = p.ldl.LaidOutPlaces();
   auto place = [&](int row, int col) {
-    const int* begin = p.upper.innerIndexPtr() + p.upper.outerIndexPtr()[col];
-    const int* end = p.upper.innerIndexPtr() + p.upper.outerIndexPtr()[col + 1];
-    return laidOut[std::lower_bound(begin, end, row) - p.upper.innerIndexPtr()];
+    const int* begin = upper.innerIndexPtr() + upper.outerIndexPtr()[col];
+    const int* end = upper.innerIndexPtr() + upper.outerIndexPtr()[col + 1];
+    return laidOut[std::lower_bound(begin, end, row) - upper.innerIndexPtr()];
   };
-  std::vector<int> slotOf(places.size());
+  LargeVector<int> slotOf(places.size());
   for (size_t k = 0; k < places.size(); ++k) {
     const int a = p.order[places[k].first], b = p.order[places[k].second];
     slotOf[k] = place(std::min(a, b), std::max(a, b));
@@ -833,7 +837,7 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
     p.diagonal[r] = place(p.order[r], p.order[r]);
   GroupProducts(p);
   // Grouped, the products are read only by place: a pile's list is the largest of its plan.
-  std::vector<FactorPattern::Product>().swap(p.products);
+  LargeVector<FactorPattern::Product>().swap(p.products);
   p.laidOut.assign(p.ldl.LaidOutCount(), 0.0);
   p.permuted.resize(n);
 }
@@ -861,7 +865,6 @@ void Mechanics::CopyPlan(const FactorPattern& from, FactorPattern& to) {
     to.last = from.last;
     to.work = from.work;
     to.order = from.order;
-    to.upper = from.upper;
     // The factorisation `from` holds comes along: a factorisation of the same values then finds
     // every block as it was, and makes none of them again.
     to.ldl = from.ldl;
@@ -1249,9 +1252,13 @@ bool Mechanics::PrepareKeptSolve(KeptFactorisation& k, const std::vector<int>& r
   // Nothing changed since the factorisation: it solves the set as it stands.
   if (p + q == 0) return true;
   SolveChangedRows(k, rows, rhs);
-  k.columns.resize(n, q);
-  k.byFreed.resize(n, q);
-  k.byHeld.resize(n, p);
+  // Room for the most changes the solve takes, made once for the rows: a pile's columns are
+  // some megabytes, and sized anew for each count of changes they would be new memory each time.
+  if (k.columns.rows() != n) {
+    k.columns.resize(n, kMostChanges);
+    k.byFreed.resize(n, kMostChanges);
+    k.byHeld.resize(n, kMostChanges);
+  }
   for (int j = 0; j < q; ++j) {
     const int at = KeptFreedSolve(k, rows, k.freed[j]);
     k.columns.col(j) = k.freedColumns[at];
@@ -1264,8 +1271,8 @@ bool Mechanics::PrepareKeptSolve(KeptFactorisation& k, const std::vector<int>& r
   Eigen::MatrixXd system(p + q, p + q);
   for (int i = 0; i < p; ++i) {
     const int row = k.newlyHeld[i];
-    system.row(i).head(q) = -k.byFreed.row(row);
-    system.row(i).tail(p) = k.byHeld.row(row);
+    system.row(i).head(q) = -k.byFreed.row(row).head(q);
+    system.row(i).tail(p) = k.byHeld.row(row).head(p);
   }
   for (int i = 0; i < q; ++i) {
     const auto column = k.columns.col(i);
@@ -1300,8 +1307,8 @@ void Mechanics::SolveKept(KeptFactorisation& k, const Eigen::VectorXd& rhs, Eige
   for (int i = 0; i < q; ++i)
     k.right[p + i] = rhs[k.freed[i]] - k.columns.col(i).dot(x);
   k.unknowns = k.changed.solve(k.right);
-  x -= k.byFreed * k.unknowns.head(q);
-  x += k.byHeld * k.unknowns.tail(p);
+  x -= k.byFreed.leftCols(q) * k.unknowns.head(q);
+  x += k.byHeld.leftCols(p) * k.unknowns.tail(p);
   for (int j = 0; j < q; ++j)
     x[k.freed[j]] = k.unknowns[j];
   for (int j : k.newlyHeld)
@@ -1314,8 +1321,8 @@ void Mechanics::KeepFactorisation(KeptFactorisation& k, const std::vector<int>& 
   k.stamp = pattern_->lastUse;
   k.rows = rows;
   k.held = held;
+  // The solves' vectors stay for the next factorisation's to be written into.
   k.unitRows.clear();
-  k.unitSolves.clear();
   k.freedRows.clear();
 }
 
@@ -1329,9 +1336,9 @@ void Mechanics::SolveChangedRows(KeptFactorisation& k, const std::vector<int>& r
   for (const int row : k.newlyHeld) {
     if (std::find(k.unitRows.begin(), k.unitRows.end(), row) != k.unitRows.end()) continue;
     k.unitRows.push_back(row);
-    k.unitSolves.resize(k.unitRows.size());
-    k.unitSolves.back() = Eigen::VectorXd::Zero(n);
-    k.unitSolves.back()[row] = 1;
+    k.unitSolves.resize(std::max(k.unitSolves.size(), k.unitRows.size()));
+    k.unitSolves[k.unitRows.size() - 1].setZero(n);
+    k.unitSolves[k.unitRows.size() - 1][row] = 1;
   }
   for (const int row : k.freed) {
     if (std::find(k.freedRows.begin(), k.freedRows.end(), row) != k.freedRows.end()) continue;
@@ -1392,8 +1399,8 @@ int Mechanics::KeptUnitSolve(KeptFactorisation& k, int row) {
   k.unit = Eigen::VectorXd::Zero(static_cast<Eigen::Index>(k.rows.size()));
   k.unit[row] = 1;
   k.unitRows.push_back(row);
-  k.unitSolves.resize(k.unitRows.size());
-  SolveFactorised(k.unit, k.unitSolves.back());
+  k.unitSolves.resize(std::max(k.unitSolves.size(), k.unitRows.size()));
+  SolveFactorised(k.unit, k.unitSolves[k.unitRows.size() - 1]);
   return static_cast<int>(k.unitRows.size()) - 1;
 }
 

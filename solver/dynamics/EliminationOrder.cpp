@@ -9,7 +9,7 @@ namespace {
 // Every node's neighbours, without loops and repeats, in increasing order: counted and placed
 // node by node, then each node's few sorted, so that the cost follows the edges rather than a
 // sort of them all.
-void Neighbours(int n, const std::vector<std::pair<int, int>>& edges, std::vector<int>& start,
+void Neighbours(int n, std::span<const std::pair<int, int>> edges, std::vector<int>& start,
                 std::vector<int>& list) {
   start.assign(n + 1, 0);
   for (const auto& [a, b] : edges)
@@ -45,7 +45,7 @@ void Neighbours(int n, const std::vector<std::pair<int, int>>& edges, std::vecto
 
 }  // namespace
 
-std::vector<int> PeeledOrder(int n, const std::vector<std::pair<int, int>>& edges,
+std::vector<int> PeeledOrder(int n, std::span<const std::pair<int, int>> edges,
                              const std::vector<int>& fallback) {
   std::vector<int> start, list;
   Neighbours(n, edges, start, list);
@@ -105,7 +105,7 @@ std::vector<int> PeeledOrder(int n, const std::vector<std::pair<int, int>>& edge
   return place;
 }
 
-EliminationCost CostOfOrder(int n, const std::vector<std::pair<int, int>>& edges,
+EliminationCost CostOfOrder(int n, std::span<const std::pair<int, int>> edges,
                             const std::vector<int>& place) {
   // The matrix's entries above the diagonal by column, in the new places.
   std::vector<int> start(n + 1, 0), above;

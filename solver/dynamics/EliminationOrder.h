@@ -6,6 +6,7 @@
 // different ends, independent of each other, follow each other in the order, so the processor
 // overlaps them.
 
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -15,7 +16,7 @@ namespace yb::dynamics {
 // loops allowed): in rounds, every node whose remaining neighbours are all joined to each other
 // (eliminating it fills nothing), each round in the order the nodes were found; the nodes left
 // when no such node remains follow in the order of `fallback` (a place per node).
-std::vector<int> PeeledOrder(int n, const std::vector<std::pair<int, int>>& edges,
+std::vector<int> PeeledOrder(int n, std::span<const std::pair<int, int>> edges,
                              const std::vector<int>& fallback);
 
 // What eliminating the graph's matrix in an order (the place of each node) costs: the entries of
@@ -25,7 +26,7 @@ struct EliminationCost {
   long entries = 0;
   int height = 0;
 };
-EliminationCost CostOfOrder(int n, const std::vector<std::pair<int, int>>& edges,
+EliminationCost CostOfOrder(int n, std::span<const std::pair<int, int>> edges,
                             const std::vector<int>& place);
 
 }  // namespace yb::dynamics

@@ -243,7 +243,8 @@ void Mechanics::HeldFrictionResponses() {
       for (int t = 0; t < w; ++t) {
         const int row = s.wanted[t];
         s.at(t, g) +=
-            k.byHeld.row(row).dot(unknowns.tail(p)) - k.byFreed.row(row).dot(unknowns.head(q));
+            k.byHeld.row(row).head(p).dot(unknowns.tail(p)) -
+            k.byFreed.row(row).head(q).dot(unknowns.head(q));
       }
       for (int j = 0; j < q; ++j) {
         const int t = wantedAt(k.freed[j]);

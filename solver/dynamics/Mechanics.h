@@ -500,7 +500,9 @@ class Mechanics {
     Eigen::VectorXd right, unknowns, unit, column, product, residual, correction;
     // Solves that stay while the factorisation does: of the unit vector of each row held since
     // it was made, and of each freed row's column of J W J' (kept whole in `freedColumns`) with
-    // the rows it holds left out.
+    // the rows it holds left out. Only the first of them, one per row listed, hold solves; the
+    // rest are the vectors of an earlier factorisation's, kept so as not to allocate a pile's
+    // vectors anew each time.
     std::vector<int> unitRows, freedRows;
     std::vector<Eigen::VectorXd> unitSolves, freedColumns, freedSolves;
     // The first solve of the right-hand side that the changed rows are prepared for, made in
@@ -510,7 +512,7 @@ class Mechanics {
     // The solves SolveChangedRows makes together, and their permuted work.
     std::vector<Eigen::VectorXd*> batch;
     std::vector<double*> batchWork;
-    std::vector<double> permuted;
+    LargeVector<double> permuted;
   };
   // Of the accelerations, then of the velocities.
   std::array<KeptFactorisation, 2> kept_;
@@ -897,11 +899,11 @@ class Mechanics {
       int rowA = 0, rowB = 0;  // the rows of those entries
     };
     std::vector<int> structure;     // every row's entry count, then every entry's coordinate
-    std::vector<Product> products;  // as the entries make them
-    std::vector<std::pair<int, int>> pairs;  // the entries a and b of each product, by place
-    std::vector<int> productSlot;            // where each product is added
-    std::vector<int> groupSlot;              // per place: where it is
-    std::vector<std::pair<int, int>> groupRows;  // per place: the two rows it joins
+    LargeVector<Product> products;  // as the entries make them
+    LargeVector<std::pair<int, int>> pairs;  // the entries a and b of each product, by place
+    LargeVector<int> productSlot;            // where each product is added
+    LargeVector<int> groupSlot;              // per place: where it is
+    LargeVector<std::pair<int, int>> groupRows;  // per place: the two rows it joins
     std::vector<int> diagonal;               // per row: where its diagonal is
     bool regularised = false;                // contact rows' compliance is on the diagonal
     int coordinates = 0;                     // the coordinates with mass that the rows reach
@@ -914,17 +916,17 @@ class Mechanics {
     // buffer of the solves
     std::vector<int> denseOrder, first, last;
     std::vector<double> work;
-    std::vector<double> laidOut;        // sparse: the matrix laid out as `ldl` reads it
+    LargeVector<double> laidOut;        // sparse: the matrix laid out as `ldl` reads it
     std::vector<int> order;             // sparse: the place of each row in the ordering
-    Eigen::SparseMatrix<double> upper;  // sparse: the reordered upper triangle
     SparseLdl ldl;                      // sparse: its factorisation, in that order
-    std::vector<double> factored;  // per place, the value the factorisation was made of
+    LargeVector<double> factored;  // per place, the value the factorisation was made of
     // The Jacobian entries the factorisation was made of (empty when not known), and whether it
     // held no row fixed.
     std::vector<double> entries;
     bool entriesHeldNone = false;
     // The matrix before any row is held, per place, and the entries it was assembled from.
-    std::vector<double> assembled, assembledFrom;
+    LargeVector<double> assembled;
+    std::vector<double> assembledFrom;
     bool keepsAssembled = false;  // once a bounded solve has held rows of the pattern
     bool grouped = false;         // the products are grouped by place (a dense one's wait)
     Eigen::VectorXd permuted;      // the right-hand side in the factor's order, solved in place

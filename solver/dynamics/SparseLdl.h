@@ -12,6 +12,8 @@
 
 #include <Eigen/SparseCore>
 
+#include "solver/dynamics/LargeBuffer.h"
+
 namespace yb::dynamics {
 
 class SparseLdl {
@@ -83,10 +85,10 @@ class SparseLdl {
   // and where its block begins in block_. A block holds its rows by its columns, each column
   // from its diagonal down (a solve reads the whole factor from memory, and reads no more).
   std::vector<int> superStart_, superOf_, superRows_, rowIndex_, blockBegin_;
-  std::vector<double> block_;
+  LargeVector<double> block_;
   // The values the blocks were last factorised from, and whether block_ holds that
   // factorisation whole (not a refused one's remains). Per supernode: whether it is made again.
-  std::vector<double> input_;
+  LargeVector<double> input_;
   bool factorised_ = false;
   std::vector<char> remake_;
   int supernodesMade_ = 0;
@@ -97,11 +99,11 @@ class SparseLdl {
   mutable std::vector<double> gathered_, dots_;
   mutable std::vector<char> reached_;  // per supernode, while SolveForwardSparse gathers them
   std::vector<int> laidOutPlace_;  // per entry of the matrix: where it is laid out
-  std::vector<double> laidOut_;    // the values of Factorise(), laid out
+  LargeVector<double> laidOut_;    // the values of Factorise(), laid out
   std::vector<int> rowBegin_;      // per row of L: where its entries begin in rows_
   std::vector<Entry> rows_;        // by row, columns in the order of elimination
   std::vector<int> columnBegin_;   // L by columns: where each column begins
-  std::vector<int> index_;         // the row of each stored entry
+  LargeVector<int> index_;         // the row of each stored entry
   std::vector<double> value_, d_;
   std::vector<double> inverse_;  // of each pivot: solves multiply instead of dividing
   mutable std::vector<double> work_;

@@ -2,10 +2,13 @@
 // solve on patterns that fill in (an arrow, a grid) and on ones that do not (a band), its values
 // can change under one analysis, two solves at once give what each gives alone, and an exactly
 // zero pivot is refused rather than divided by. A few changed rows are factorised again alone.
+// The large arrays the factor lives in keep their values as they grow onto large pages and
+// shrink off them again.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <random>
 #include <tuple>
 #include <vector>
@@ -14,6 +17,7 @@
 #include <Eigen/SparseCore>
 
 #include "solver/dynamics/EliminationOrder.h"
+#include "solver/dynamics/LargeBuffer.h"
 #include "solver/dynamics/SparseLdl.h"
 
 namespace yb::dynamics {
@@ -485,6 +489,37 @@ TEST(EliminationOrder, PeelingDependsOnTheGraphNotOnHowItsEdgesAreListed) {
   // The chains and triangles go before the ring, which only the fallback orders.
   for (int i = 12; i < n; ++i)
     EXPECT_LT(plain[i], 18) << "node " << i;
+}
+
+// An array grown one value at a time passes from the heap onto large pages and on to larger
+// ones, and is given back to where it came from each time; shrunk, it goes back to the heap.
+// Every value survives each move, and an array on large pages starts on one.
+TEST(LargeVector, KeepsItsValuesAsItMovesOntoLargePagesAndOff) {
+  constexpr int kCount = 3 << 20;  // 12 MiB of ints: past both sizes
+  LargeVector<int> values;
+  bool aligned = true;
+  for (int i = 0; i < kCount; ++i) {
+    values.push_back(i * 7);
+    if (values.capacity() * sizeof(int) >= detail::kLargeArray)
+      aligned = aligned && reinterpret_cast<std::uintptr_t>(values.data()) % detail::kLargePage == 0;
+  }
+  EXPECT_TRUE(aligned);
+  for (int i = 0; i < kCount; i += 4099)
+    ASSERT_EQ(values[i], i * 7) << "value " << i;
+  EXPECT_EQ(values.back(), (kCount - 1) * 7);
+  values.resize(1000);
+  values.shrink_to_fit();
+  for (int i = 0; i < 1000; ++i)
+    ASSERT_EQ(values[i], i * 7) << "value " << i;
+  // A copy and an assignment across the sizes take the values whole.
+  LargeVector<double> large(detail::kLargePage, 0.5);
+  LargeVector<double> small(10, 2.0);
+  small = large;
+  EXPECT_EQ(small.size(), large.size());
+  EXPECT_EQ(small.back(), 0.5);
+  large.assign(10, 3.0);
+  large.shrink_to_fit();
+  EXPECT_EQ(large.front(), 3.0);
 }
 
 }  // namespace
