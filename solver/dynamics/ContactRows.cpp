@@ -862,7 +862,7 @@ Mechanics::Row& Mechanics::AddNormalRow(int point, bool touching) {
 // Where no record has rows, the last build's contact rows are still in place (BuildRows leaves
 // them): at the same search and for the same points they are only brought back to how they were
 // made.
-void Mechanics::BuildContactRows() {
+void Mechanics::BuildContactRows(ContactRowsFor scope) {
   FindAwakeContacts();
   const StageTimer timer(contactTimes_.prepare, timeStages_);
   const int firstRow = builtRows_;
@@ -870,7 +870,9 @@ void Mechanics::BuildContactRows() {
   // no solve, no impact and no projection: it has no row (its gap is watched by the event
   // values from the point itself). A crowd's near neighbours then cost no rows. A fast run
   // makes the rows of the points it holds to their gaps when it projects the velocities.
-  const double apart = RowlessGap();
+  // Rows made for the flags alone stop at the contact gap: a fast run's first projection
+  // rows about the same points, and takes those rows up as they are.
+  const double apart = scope == ContactRowsFor::Flags ? contactGap_ : RowlessGap();
   contact::KeyCursor closed(closedBefore_), held(projectionHeld_);
   const std::vector<char>& flags = PointFlags();
   std::vector<char>& rowed = manifoldRowed_;
