@@ -1153,6 +1153,9 @@ class Mechanics {
     return MakePointFlags();
   }
   const std::vector<char>& MakePointFlags() const;
+  bool PointKeysApart() const;
+  int64_t keysApartSearch_ = -1;  // the search PointKeysApart last answered for
+  bool keysApart_ = false;
   int64_t flagRefreshes_ = 0;
   mutable std::vector<char> pointFlags_;
   mutable int64_t pointFlagsSearch_ = -1, pointFlagsRefresh_ = -1;
