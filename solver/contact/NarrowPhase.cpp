@@ -100,6 +100,36 @@ double DeepestFace(const WorldPolygon& a, const WorldPolygon& b, size_t& face) {
   return best;
 }
 
+// Two lanes of doubles, worked on side by side with the same operations as one double each.
+using Lanes = double __attribute__((vector_size(16)));
+
+// As above for two polygons of four corners (a pile's boxes): a's faces two at a time, one in
+// each lane, every separation made with the same operations in the same order.
+template <>
+double DeepestFace<4, 4>(const WorldPolygon& a, const WorldPolygon& b, size_t& face) {
+  double least[4];
+  for (size_t i = 0; i < 4; i += 2) {
+    const Lanes nx = {a.n[i].x(), a.n[i + 1].x()}, ny = {a.n[i].y(), a.n[i + 1].y()};
+    const Lanes ax = {a.v[i].x(), a.v[i + 1].x()}, ay = {a.v[i].y(), a.v[i + 1].y()};
+    Lanes s = {HUGE_VAL, HUGE_VAL};
+    for (size_t j = 0; j < 4; ++j) {
+      const Lanes bx = {b.v[j].x(), b.v[j].x()}, by = {b.v[j].y(), b.v[j].y()};
+      const Lanes d = nx * (bx - ax) + ny * (by - ay);
+      s = d < s ? d : s;  // std::min(s, d) in each lane
+    }
+    least[i] = s[0];
+    least[i + 1] = s[1];
+  }
+  double best = -HUGE_VAL;
+  face = 0;
+  for (size_t i = 0; i < 4; ++i)
+    if (least[i] > best) {
+      best = least[i];
+      face = i;
+    }
+  return best;
+}
+
 // Two polygons; the normal runs from a to b. Sizes given as template arguments are those of
 // both polygons (a pile of boxes meets thousands of pairs of four corners a search): the loops
 // over corners and faces are then laid out in full. Zero reads the sizes.
