@@ -47,8 +47,7 @@ TEST(ContactRowsInPlace, RunTheHeapAsRowsMadeAnewDo) {
 }
 
 // A pyramid of boxes made resting on each other, each a little apart from its neighbours in
-// the row (points within the margin but beyond the contact gap), the last box of its top row
-// sent sliding, with an inert record or without.
+// the row (within the margin, beyond the contact gap), its top box sent sliding.
 Model RestingPyramid(bool inertRecord) {
   Model model;
   Body floor;
@@ -60,15 +59,13 @@ Model RestingPyramid(bool inertRecord) {
   floor.shape.h = 1;
   model.AddBody(floor);
   std::vector<int> moving;
-  constexpr int kRows = 6;
-  for (int row = 0; row < kRows; ++row)
-    for (int k = 0; k < kRows - row; ++k) {
+  for (int row = 0; row < 6; ++row)
+    for (int k = 0; k < 6 - row; ++k) {
       Body box = floor;
       box.anchored = 0;
-      box.x = (k - (kRows - row - 1) / 2.0) * 0.525;
+      box.x = (k - (5 - row) / 2.0) * 0.525;
       box.y = 0.25 + 0.5 * row;
-      box.vx = row == kRows - 1 ? 0.4 : 0.0;
-      box.mass = 1;
+      box.vx = row == 5 ? 0.4 : 0.0;
       box.moment = 0.5 / 12;
       box.shape.w = box.shape.h = 0.5;
       moving.push_back(model.AddBody(box));
@@ -83,33 +80,23 @@ Model RestingPyramid(bool inertRecord) {
   return model;
 }
 
-// The contacts of a world just made are found by rows for the points within the contact gap
-// alone; a fast run's first projection, which rows the same points, takes those rows up as they
-// are. It must run as a world whose every build makes its rows anew, in both modes.
+// A world just made finds its contacts by rows for the points within the contact gap alone; a
+// fast run's first projection, which rows the same points, takes those rows up as they are. It
+// runs as a world whose every build makes its rows anew, in both modes.
 TEST(ContactRowsInPlace, RowsTheWorldWasMadeWithRunAsRowsMadeAnew) {
   for (const RunMode mode : {RunMode::Fast, RunMode::Accurate}) {
     SCOPED_TRACE(mode == RunMode::Fast ? "fast" : "accurate");
     RunSettings settings;
     settings.SetRunMode(mode);
     settings.animationStep = 1.0 / 60;
-    Simulation inPlace(RestingPyramid(false), settings);
-    Simulation anew(RestingPyramid(true), settings);
-    const int top = inPlace.GetMechanics().BodyCount() - 1;
+    Simulation inPlace(RestingPyramid(false), settings), anew(RestingPyramid(true), settings);
     for (int frame = 1; frame <= 20; ++frame) {
       ASSERT_NO_THROW(inPlace.AdvanceTo(frame / 60.0));
       ASSERT_NO_THROW(anew.AdvanceTo(frame / 60.0));
-      for (int b = 1; b <= top; ++b) {
-        const BodyState p = inPlace.GetMechanics().Body(b), q = anew.GetMechanics().Body(b);
-        ASSERT_EQ(p.x, q.x) << "frame " << frame << " body " << b;
-        ASSERT_EQ(p.y, q.y) << "frame " << frame << " body " << b;
-        ASSERT_EQ(p.r, q.r) << "frame " << frame << " body " << b;
-        ASSERT_EQ(p.vx, q.vx) << "frame " << frame << " body " << b;
-        ASSERT_EQ(p.vy, q.vy) << "frame " << frame << " body " << b;
-        ASSERT_EQ(p.vr, q.vr) << "frame " << frame << " body " << b;
-      }
+      ASSERT_TRUE(inPlace.GetMechanics().State() == anew.GetMechanics().State()) << frame;
     }
-    // The top box slid on its support: friction, not only weight, was part of the run.
-    const double slid = inPlace.GetMechanics().Body(top).x;
+    // The top box slid on its support and stopped: friction was part of the run.
+    const double slid = inPlace.GetMechanics().Body(inPlace.GetMechanics().BodyCount() - 1).x;
     EXPECT_GT(slid, 0.0);
     EXPECT_LT(slid, 0.4 * 20 / 60.0);
   }
