@@ -1010,24 +1010,27 @@ void Mechanics::RefreshContactFlags() {
   const double resting = sweptContacts_ ? std::max(opening, RestSpeed()) : opening;
   contact::KeyCursor before(touchingBefore_);
   // The flags of the points of this search are those the lists are made of, where no key is
-  // a second point's too.
-  pointFlags_.assign(contactPoints_.size(), 0);
-  for (size_t k = 0; k < contactPoints_.size(); ++k) {
+  // a second point's too. (Each is made in a local and written once: a write of a char may
+  // change anything as far as the compiler knows, and would have every list read anew.)
+  const double gap = contactGap_;
+  const size_t points = contactPoints_.size();
+  pointFlags_.assign(points, 0);
+  char* const flags = pointFlags_.data();
+  for (size_t k = 0; k < points; ++k) {
     ContactPoint& p = contactPoints_[k];
     if (p.row < 0) continue;  // well apart
     Row& row = rows_[p.row];
     const double rate = RowRate(row);
-    const bool touching = row.g <= contactGap_ &&
-                          (rate <= opening || (rate <= resting && before.Contains(p.key)));
+    const bool touching =
+        row.g <= gap && (rate <= opening || (rate <= resting && before.Contains(p.key)));
     row.candidate = touching;
-    if (!touching && row.g <= contactGap_) {
+    if (touching) {
+      touching_.push_back(p.key);
+      manifolds_[p.manifold].touching = true;
+    } else if (row.g <= gap) {
       leaving_.push_back(p.key);
-      pointFlags_[k] = kPointLeaving;
     }
-    if (!touching) continue;
-    touching_.push_back(p.key);
-    pointFlags_[k] = kPointTouching;
-    manifolds_[p.manifold].touching = true;
+    flags[k] = touching ? kPointTouching : row.g <= gap ? kPointLeaving : 0;
   }
   contact::SortKept(touching_);
   contact::SortKept(leaving_);
