@@ -107,13 +107,9 @@ std::vector<double> Bends(const std::vector<Vector2d>& p) {
 
 }  // namespace
 
-double ConvexPiece::RadiusAt(size_t edge, double t) const {
-  if (circle) return radius;
-  if (!bend.empty()) {
-    const size_t n = bend.size();
-    return (1 - t) * bend[edge % n] + t * bend[(edge + 1) % n];
-  }
-  return t <= 0 || t >= 1 ? 0.0 : HUGE_VAL;
+double ConvexPiece::BentRadiusAt(size_t edge, double t) const {
+  const size_t n = bend.size();
+  return (1 - t) * bend[edge % n] + t * bend[(edge + 1) % n];
 }
 
 double SignedArea(const std::vector<Vector2d>& polygon) {

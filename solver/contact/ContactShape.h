@@ -4,6 +4,7 @@
 // concave polygon is cut into triangles; a curved polygon is the closed spline through its
 // vertices, sampled finely enough that the chords stay within a small part of its size.
 
+#include <cmath>
 #include <vector>
 
 #include <Eigen/Core>
@@ -22,8 +23,16 @@ struct ConvexPiece {
   // rolling along the chords moves as it would along the curve. Empty for straight edges.
   std::vector<double> bend;
   // The radius of curvature at a point of edge i, a fraction t along it from vertex i: infinite
-  // inside a straight edge, zero at a corner.
-  double RadiusAt(size_t edge, double t) const;
+  // inside a straight edge, zero at a corner. Inline: every pair of polygons met asks it of
+  // each point, and most outlines are straight.
+  double RadiusAt(size_t edge, double t) const {
+    if (circle) return radius;
+    if (!bend.empty()) return BentRadiusAt(edge, t);
+    return t <= 0 || t >= 1 ? 0.0 : HUGE_VAL;
+  }
+
+ private:
+  double BentRadiusAt(size_t edge, double t) const;
 };
 
 struct BodyOutline {

@@ -73,7 +73,7 @@ bool Mechanics::IsActive(const Context& context, int c) const {
   return Checked(record.activation(context.WithConstraint(c)), record) > 0;
 }
 
-void Mechanics::BuildRows(const Context& context) {
+void Mechanics::BuildRows(const Context& context, ContactRowsFor scope) {
   rowsFromProjection_ = false;
   ++entryValues_;
   // Where every record is a plain pin that is always active, every build makes the same rows:
@@ -115,7 +115,7 @@ void Mechanics::BuildRows(const Context& context) {
     }
     rows_.resize(builtRows_);
   }
-  if (!colliders_.empty()) BuildContactRows();
+  if (!colliders_.empty()) BuildContactRows(scope);
   plainRowsBuilt_ = onlyPlainPins_;
   if (!onlyPlainPins_) return;
   // Every pin's rows hold both unit entries of each point on a body, and its arm's entry unless

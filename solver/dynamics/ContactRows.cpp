@@ -806,7 +806,35 @@ void Mechanics::FindContactGaps() {
     if ((flags[k] & kPointTouching) != 0) manifolds_[contactPoints_[k].manifold].touching = true;
 }
 
+// Whether every point of the search in use has a key of its own. A search finds the manifolds
+// in the order of their keys, each with a key of its own and its points' keys above it, so a
+// pass that asks each manifold's points (at most two) to lie above all points before them and
+// apart from each other nearly always finds so.
+bool Mechanics::PointKeysApart() const {
+  const ContactKey* highest = nullptr;
+  for (const ContactManifold& m : manifolds_) {
+    if (m.count == 0) continue;
+    const ContactPoint* points = contactPoints_.data() + m.first;
+    const ContactKey* top = &points[0].key;
+    if (m.count == 2) {
+      if (points[1].key == *top) return false;
+      if (*top < points[1].key) top = &points[1].key;
+    }
+    for (int k = 0; k < m.count; ++k)
+      if (highest != nullptr && !(*highest < points[k].key)) return false;
+    highest = top;
+  }
+  return true;
+}
+
 const std::vector<char>& Mechanics::MakePointFlags() const {
+  pointFlagsSearch_ = loadedSearch_;
+  pointFlagsRefresh_ = flagRefreshes_;
+  // Where no point touches or leaves (a world's first build), nothing is looked up.
+  if (touching_.empty() && leaving_.empty()) {
+    pointFlags_.assign(contactPoints_.size(), 0);
+    return pointFlags_;
+  }
   contact::KeyCursor touching(touching_), leaving(leaving_);
   pointFlags_.resize(contactPoints_.size());
   for (size_t k = 0; k < contactPoints_.size(); ++k) {
@@ -814,8 +842,6 @@ const std::vector<char>& Mechanics::MakePointFlags() const {
     pointFlags_[k] = static_cast<char>((touching.Contains(key) ? kPointTouching : 0) |
                                        (leaving.Contains(key) ? kPointLeaving : 0));
   }
-  pointFlagsSearch_ = loadedSearch_;
-  pointFlagsRefresh_ = flagRefreshes_;
   return pointFlags_;
 }
 
@@ -862,7 +888,7 @@ Mechanics::Row& Mechanics::AddNormalRow(int point, bool touching) {
 // Where no record has rows, the last build's contact rows are still in place (BuildRows leaves
 // them): at the same search and for the same points they are only brought back to how they were
 // made.
-void Mechanics::BuildContactRows() {
+void Mechanics::BuildContactRows(ContactRowsFor scope) {
   FindAwakeContacts();
   const StageTimer timer(contactTimes_.prepare, timeStages_);
   const int firstRow = builtRows_;
@@ -870,7 +896,9 @@ void Mechanics::BuildContactRows() {
   // no solve, no impact and no projection: it has no row (its gap is watched by the event
   // values from the point itself). A crowd's near neighbours then cost no rows. A fast run
   // makes the rows of the points it holds to their gaps when it projects the velocities.
-  const double apart = RowlessGap();
+  // Rows made for the flags alone stop at the contact gap: a fast run's first projection
+  // rows about the same points, and takes those rows up as they are.
+  const double apart = scope == ContactRowsFor::Flags ? contactGap_ : RowlessGap();
   contact::KeyCursor closed(closedBefore_), held(projectionHeld_);
   const std::vector<char>& flags = PointFlags();
   std::vector<char>& rowed = manifoldRowed_;
@@ -981,21 +1009,39 @@ void Mechanics::RefreshContactFlags() {
   // bounces off is leaving, however slowly.
   const double resting = sweptContacts_ ? std::max(opening, RestSpeed()) : opening;
   contact::KeyCursor before(touchingBefore_);
-  for (ContactPoint& p : contactPoints_) {
+  // The flags of the points of this search are those the lists are made of, where no key is
+  // a second point's too. (Each is made in a local and written once: a write of a char may
+  // change anything as far as the compiler knows, and would have every list read anew.)
+  const double gap = contactGap_;
+  const size_t points = contactPoints_.size();
+  pointFlags_.assign(points, 0);
+  char* const flags = pointFlags_.data();
+  for (size_t k = 0; k < points; ++k) {
+    ContactPoint& p = contactPoints_[k];
     if (p.row < 0) continue;  // well apart
     Row& row = rows_[p.row];
     const double rate = RowRate(row);
-    const bool touching = row.g <= contactGap_ &&
-                          (rate <= opening || (rate <= resting && before.Contains(p.key)));
+    const bool touching =
+        row.g <= gap && (rate <= opening || (rate <= resting && before.Contains(p.key)));
     row.candidate = touching;
-    if (!touching && row.g <= contactGap_) leaving_.push_back(p.key);
-    if (!touching) continue;
-    touching_.push_back(p.key);
-    manifolds_[p.manifold].touching = true;
+    if (touching) {
+      touching_.push_back(p.key);
+      manifolds_[p.manifold].touching = true;
+    } else if (row.g <= gap) {
+      leaving_.push_back(p.key);
+    }
+    flags[k] = touching ? kPointTouching : row.g <= gap ? kPointLeaving : 0;
   }
   contact::SortKept(touching_);
   contact::SortKept(leaving_);
   ++flagRefreshes_;
+  if (keysApartSearch_ != loadedSearch_) {
+    keysApart_ = PointKeysApart();
+    keysApartSearch_ = loadedSearch_;
+  }
+  const bool keysApart = keysApart_;
+  pointFlagsSearch_ = keysApart ? loadedSearch_ : -1;
+  pointFlagsRefresh_ = keysApart ? flagRefreshes_ : -1;
   sliding_.clear();
   for (ContactManifold& m : manifolds_) {
     const double slip = ManifoldSlip(m);

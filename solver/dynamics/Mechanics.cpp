@@ -161,9 +161,10 @@ Mechanics::Mechanics(Model model) : model_(std::move(model)) {
   }
   pulleyReach_ = 1e-9 * largest;
   RecordPulleyDirections();
-  // The no-slip coordinates hold the values they have at the start.
+  // The no-slip coordinates hold the values they have at the start; the contacts' flags say
+  // which points touch there.
   Context context(*this, 0.0);
-  BuildRows(context);
+  BuildRows(context, ContactRowsFor::Flags);
   for (const Row& row : rows_) {
     if (row.contact >= 0) continue;
     const Constraint& record = model_.constraints[row.constraint];

@@ -358,7 +358,11 @@ class Mechanics {
   // Unpack and UpdateKinematics, unless the bodies already stand at the state: a fast step
   // comes back to the same state from its event values, projection and evaluation in turn.
   void MoveTo(const Eigen::VectorXd& state);
-  void BuildRows(const Context& context);
+  // Which contact points a build gives rows: every point a solve, an impact or a projection
+  // may take up, or only those within the contact gap, the only ones whose rows can count as
+  // touching or leaving (what the first build, made before the run is set up, is for).
+  enum class ContactRowsFor : uint8_t { Solves, Flags };
+  void BuildRows(const Context& context, ContactRowsFor scope = ContactRowsFor::Solves);
   void AddForces(const Context& context);
   void AddGoalRows(const Context& context, int c);
   // The rows of a record whose goals are their own quantities (ConstraintKind::Expression).
@@ -627,7 +631,7 @@ class Mechanics {
   static bool Overlap(const contact::Box& a, const contact::Box& b, double slack = 0);
   void FindContacts();
   void AssignSlides();
-  void BuildContactRows();
+  void BuildContactRows(ContactRowsFor scope);
   bool RestoreContactRows(int firstRow);
   Row& AddContactRow(int contactIndex, bool friction, const Eigen::Vector2d& direction,
                      const ContactManifold& m, const Eigen::Vector2d& point);
@@ -1154,6 +1158,9 @@ class Mechanics {
     return MakePointFlags();
   }
   const std::vector<char>& MakePointFlags() const;
+  bool PointKeysApart() const;
+  int64_t keysApartSearch_ = -1;  // the search PointKeysApart last answered for
+  bool keysApart_ = false;
   int64_t flagRefreshes_ = 0;
   mutable std::vector<char> pointFlags_;
   mutable int64_t pointFlagsSearch_ = -1, pointFlagsRefresh_ = -1;

@@ -139,6 +139,69 @@ TEST(CollidePolygons, NearlyParallelFacesKeepTheirPointsNamesEitherWayTurned) {
   }
 }
 
+// A convex polygon's outline with its corners listed from corner `first` on.
+ConvexPiece ListedFrom(const std::vector<Eigen::Vector2d>& corners, size_t first) {
+  dynamics::Shape shape;
+  shape.kind = dynamics::Shape::Kind::Polygon;
+  for (size_t k = 0; k < corners.size(); ++k) {
+    const Eigen::Vector2d& v = corners[(first + k) % corners.size()];
+    shape.xs.push_back(v.x());
+    shape.ys.push_back(v.y());
+  }
+  const BodyOutline outline = MakeOutline(shape, 0, 0);
+  EXPECT_EQ(outline.pieces.size(), 1u);
+  return outline.pieces[0];
+}
+
+// Triangles, boxes and pentagons, each against each, placed at random near one another: two
+// polygons meet as the same outlines listed from other corners do, with the same normal, the
+// same points to the bit and each point named by the same corner (boxes against boxes take a
+// way of their own through the faces).
+TEST(CollidePolygons, MeetAsTheSameOutlinesListedFromOtherCorners) {
+  const std::vector<std::vector<Eigen::Vector2d>> shapes{
+      {{-0.3, -0.2}, {0.3, -0.2}, {0.05, 0.25}},
+      {{-0.25, -0.15}, {0.25, -0.15}, {0.25, 0.15}, {-0.25, 0.15}},
+      {{-0.2, -0.2}, {0.2, -0.2}, {0.3, 0.1}, {0, 0.3}, {-0.3, 0.1}}};
+  std::mt19937 random(17);
+  std::uniform_real_distribution<double> offset(-0.7, 0.7), angle(-3.2, 3.2);
+  int met = 0;
+  for (const auto& cornersA : shapes)
+    for (const auto& cornersB : shapes)
+      for (int trial = 0; trial < 60; ++trial) {
+        const double ta = angle(random), tb = angle(random);
+        const Eigen::Vector2d at(offset(random), offset(random));
+        const size_t shiftA = trial % cornersA.size(), shiftB = (trial / 3) % cornersB.size();
+        const ConvexPiece a0 = ListedFrom(cornersA, 0), b0 = ListedFrom(cornersB, 0);
+        const ConvexPiece a1 = ListedFrom(cornersA, shiftA), b1 = ListedFrom(cornersB, shiftB);
+        auto collide = [&](const ConvexPiece& a, const ConvexPiece& b, Manifold& m) {
+          CollideScratch scratch;
+          return Collide(PlacedPiece{&a, Eigen::Vector2d(0, 0), std::cos(ta), std::sin(ta)},
+                         PlacedPiece{&b, at, std::cos(tb), std::sin(tb)}, 0.05, m, scratch);
+        };
+        Manifold m0, m1;
+        const bool found = collide(a0, b0, m0);
+        ASSERT_EQ(collide(a1, b1, m1), found) << trial;
+        if (!found) continue;
+        ++met;
+        ASSERT_EQ(m1.count, m0.count) << trial;
+        EXPECT_EQ(m1.normal, m0.normal) << trial;
+        // A corner's name is its place in the list (and which polygon it is on).
+        auto corner = [&](int feature, size_t shiftA, size_t shiftB) {
+          const bool onA = (feature & (1 << 20)) == 0;
+          const size_t n = onA ? cornersA.size() : cornersB.size();
+          return std::pair(onA, ((feature & ~(1 << 20)) + (onA ? shiftA : shiftB)) % n);
+        };
+        for (int k = 0; k < m0.count; ++k) {
+          EXPECT_EQ(m1.points[k].point, m0.points[k].point) << trial;
+          EXPECT_EQ(m1.points[k].separation, m0.points[k].separation) << trial;
+          EXPECT_EQ(corner(m1.points[k].feature, shiftA, shiftB),
+                    corner(m0.points[k].feature, 0, 0))
+              << trial;
+        }
+      }
+  EXPECT_GT(met, 150);  // most placements meet
+}
+
 }  // namespace
 }  // namespace yb::contact
 
