@@ -1426,6 +1426,18 @@ int Mechanics::KeptFreedSolve(KeptFactorisation& k, const std::vector<int>& rows
   return static_cast<int>(at);
 }
 
+// How many rows are held or freed since the kept factorisation was made that it has no solve
+// for yet: each costs a solve of the whole pile on its first use.
+int Mechanics::NewKeptSolves(const KeptFactorisation& k, const std::vector<char>& held) const {
+  int count = 0;
+  for (size_t i = 0; i < held.size(); ++i) {
+    if (held[i] == k.held[i]) continue;
+    const std::vector<int>& made = held[i] ? k.unitRows : k.freedRows;
+    if (std::find(made.begin(), made.end(), static_cast<int>(i)) == made.end()) ++count;
+  }
+  return count;
+}
+
 // Whether the kept factorisation was made for these rows and is still the one its pattern
 // holds. The rows may since have been built again at other positions: the refinement of each
 // solve makes up for the difference, or reports that it cannot.
@@ -1932,6 +1944,13 @@ namespace {
 // made: each pivot holds or frees more rows than the factorisation was made with.
 constexpr int kKeptPivots = 4;
 
+// Rows held or freed since a large pile's kept factorisation was made, not solved for yet, past
+// which the pivoting of the accelerations factorises anew: the kept solve makes a solve of the
+// whole pile for each such row and two more (the right-hand side and its refinement), while a
+// new factorisation remakes only the blocks above the rows that changed, about five solves'
+// worth, and its own solve. A first evaluation's rounds pivot many rows at a time, each new.
+constexpr int kMostNewKeptSolves = 3;
+
 // How far past its bound, in parts of its manifold's normal force, the pivoting of the
 // accelerations leaves a sticking contact's friction free: as far as the friction rounds count
 // a friction as at its bound. The two friction rows of a box that straddles two others pull its
@@ -2021,6 +2040,9 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
       // The first pivots of a pile solve against the factorisation kept from before them; a
       // pivoting that has not ended by then factorises afresh, and its next pivots solve against
       // that one.
+      if (kept && keeping == Keeping::Accelerations && !keeper->pattern->dense &&
+          keeper->pattern->ldl.BySupernodes() && NewKeptSolves(*keeper, held) > kMostNewKeptSolves)
+        kept = false;
       const bool viaKept = kept && iteration - factorisedAt < kKeptPivots &&
                            PrepareKeptSolve(*keeper, rows, held, &rhs) &&
                            SolveKeptRefined(*keeper, rows, held, rhs, solution);

@@ -51,6 +51,14 @@ constexpr int kPlainRounds = 3;
 // freed a row, solve for the fixed point of their held friction at once (SolveHeldFriction).
 // Below it they are near the solve's rounding, where a round costs less and settles as well.
 constexpr double kFixedPointFrom = 1e-5;
+// Rounds of a solve that starts from no force at all that go to the fixed point of their held
+// friction even when they pivoted. Its first round leaves friction unbounded, which spreads the
+// normal forces most evenly; the round after bounds friction by those forces and holds tens of
+// a large pile's friction rows, whose fixed point is a fifth away from them. Taken as it is, each
+// round after would pivot tens of rows again, at a factorisation of the pile for every few. Past
+// these rounds the held rows are nearly those of the answer and the rounds go as a warm solve's,
+// which settle where it would.
+constexpr int kColdFixedPointRounds = 2;
 // What a contact's projection can reach, relative to the smaller of the two bodies.
 constexpr double kReachable = 1e-10;
 
@@ -1231,8 +1239,12 @@ void Mechanics::SolveContactRounds() {
   // resting pile would otherwise not need.
   const bool fromNothing = solvesFromNothing_ && !sweptContacts_;
   contact::KeyCursor lastForces(lastPointForces_, contact::FirstOf{});
-  for (ContactPoint& p : contactPoints_)
+  // Whether no point starts with a force: the first evaluation of a pile, or one from nothing.
+  bool cold = true;
+  for (ContactPoint& p : contactPoints_) {
     p.force = fromNothing ? 0.0 : contact::ValueOr0(lastForces, p.key);
+    cold = cold && p.force == 0;
+  }
   for (ContactManifold& m : manifolds_) {
     m.friction = 0;
     if (m.frictionRow < 0) continue;
@@ -1285,8 +1297,10 @@ void Mechanics::SolveContactRounds() {
     // A manifold that began to slide makes the rounds a new map.
     if (disagreement == kInfinity) forceMixing_.Reset();
     // Rounds that hold and free no row only approach the fixed point of the held friction:
-    // solved for at once, the next round checks it.
-    if (!pivoted && disagreement > kFixedPointFrom && SolveHeldFriction(kinetic)) {
+    // solved for at once, the next round checks it. The first rounds of a solve from no force
+    // at all go to it after a pivot as well (kColdFixedPointRounds).
+    const bool fixedPoint = !pivoted || (cold && round < kColdFixedPointRounds);
+    if (fixedPoint && disagreement > kFixedPointFrom && SolveHeldFriction(kinetic)) {
       afterFixedPoint = true;
       forceMixing_.Reset();
       continue;

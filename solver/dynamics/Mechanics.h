@@ -529,6 +529,7 @@ class Mechanics {
   void KeepFactorisation(KeptFactorisation& k, const std::vector<int>& rows,
                          const std::vector<char>& held);
   bool KeptFits(const KeptFactorisation& k, const std::vector<int>& rows) const;
+  int NewKeptSolves(const KeptFactorisation& k, const std::vector<char>& held) const;
   int KeptUnitSolve(KeptFactorisation& k, int row);
   int KeptFreedSolve(KeptFactorisation& k, const std::vector<int>& rows, int row);
   void SolveChangedRows(KeptFactorisation& k, const std::vector<int>& rows,

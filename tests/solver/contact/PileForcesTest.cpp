@@ -100,6 +100,34 @@ TEST(PileForces, TheFixedPointOfAWidePilesHeldFrictionHoldsEveryBoxByItsWeight) 
   EXPECT_GT(FrictionAtBoundIfEveryBoxIsHeldByItsWeight(mechanics, pile), 0);
 }
 
+// An evaluation from no forces at all takes its first rounds to the fixed point of the friction
+// they hold even where they pivoted. It must land where an evaluation started from its own
+// answer does, and, asked to solve from nothing each time, answer at a state the same to the bit
+// whatever was solved before.
+TEST(PileForces, AWidePileSolvedFromNothingAnswersAsAWarmSolveAndByItsStateAlone) {
+  const Pile pile(kWideRows);
+  Mechanics mechanics(pile.model);
+  const Eigen::VectorXd state = mechanics.State();
+  Eigen::VectorXd cold, warm;
+  mechanics.Derivative(0.0, state, cold);
+  EXPECT_GT(mechanics.HeldFrictionSolves(), 0);
+  EXPECT_EQ(mechanics.UnsettledFrictionSolves(), 0);
+  EXPECT_GT(FrictionAtBoundIfEveryBoxIsHeldByItsWeight(mechanics, pile), 0);
+  mechanics.Derivative(0.0, state, warm);
+  EXPECT_LT((cold - warm).cwiseAbs().maxCoeff(), 5e-10);
+
+  Mechanics fromNothing(pile.model);
+  fromNothing.SolveFromNothing(true);
+  const int n = fromNothing.DegreesOfFreedom();
+  Eigen::VectorXd other = state, first, between, again;
+  other.tail(n) += 0.02 * cold.tail(n);
+  fromNothing.Derivative(0.0, state, first);
+  fromNothing.Derivative(0.0, other, between);
+  fromNothing.Derivative(0.0, state, again);
+  EXPECT_EQ(first, again);
+  EXPECT_LT((first - cold).cwiseAbs().maxCoeff(), 5e-10);
+}
+
 // Evaluations of a pile solve against the factorisation kept from the evaluation before, made at
 // other positions and with other rows held at their bounds; each must still answer as a fresh
 // solve at its own state does.
