@@ -1202,7 +1202,7 @@ class Mechanics {
     std::vector<int> friction, position, points, pointBegin, wanted, place, nonzero, touched;
     // The solve's rows (and their entries) by coordinate.
     std::vector<int> dofBegin;
-    std::vector<std::pair<int, double>> dofRows;
+    LargeVector<std::pair<int, double>> dofRows;
     std::vector<char> held;
     std::vector<ForwardSolve> units;
     ForwardSolve pushed;
