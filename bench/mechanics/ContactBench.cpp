@@ -263,11 +263,16 @@ Row Measure(const std::string& engine, const Factory& make, int frames, const Pr
     row.secondsPerStep = spent / frames;
     // Reading the clock around every stage would weigh on the time of a small world: the
     // stages are timed in a run of their own, untimed as a whole.
+    const long beforeBuild = ThreadPageFaults();
     std::unique_ptr<ContactEngine> noted = make();
+    const long built = ThreadPageFaults();
     noted->TimeStages();
     for (int f = 1; f <= frames; ++f)
       noted->Frame();
+    const long ran = ThreadPageFaults();
     row.note = noted->Note();
+    row.note += (row.note.empty() ? "" : "; ") + std::to_string(built - beforeBuild) +
+                " page faults in building, " + std::to_string(ran - built) + " in the frames";
     done.push_back(std::move(noted));
   } catch (const DynamicsError& e) {
     row.note = "failed: " + e.message;

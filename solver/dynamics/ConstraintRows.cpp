@@ -15,7 +15,7 @@ using namespace detail;
 // time derivative is J a + c.
 class Mechanics::RowBuilder {
  public:
-  RowBuilder(std::vector<std::pair<int, double>>& entries) : entries_(entries) {
+  RowBuilder(LargeVector<std::pair<int, double>>& entries) : entries_(entries) {
     begin_ = static_cast<int>(entries.size());
   }
   // In scalars, and always inline: this runs for both ends of every row of every evaluation,
@@ -48,7 +48,7 @@ class Mechanics::RowBuilder {
   void Add(int dof, double value) {
     if (value != 0) entries_.emplace_back(dof, value);
   }
-  std::vector<std::pair<int, double>>& entries_;
+  LargeVector<std::pair<int, double>>& entries_;
   int begin_;
 };
 

@@ -820,7 +820,7 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
   UpperPattern(n, places, p.order, upper);
   p.ldl.Analyse(upper);
   // Products and diagonals go straight where the factorisation reads them.
-  const std::vector<int>& laidOut = p.ldl.LaidOutPlaces();
+  const LargeVector<int>& laidOut = p.ldl.LaidOutPlaces();
   auto place = [&](int row, int col) {
     const int* begin = upper.innerIndexPtr() + upper.outerIndexPtr()[col];
     const int* end = upper.innerIndexPtr() + upper.outerIndexPtr()[col + 1];

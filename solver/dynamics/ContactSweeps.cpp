@@ -206,7 +206,7 @@ int Mechanics::PrepareAccelerationSweep(const std::vector<int>& rows, double& la
 // forces' effect; a friction row whose manifold has a bound (0 and above) is held within that
 // bound times the manifold's normal force as it stands. Answers the largest change of a row's
 // rate in the last sweep.
-double Mechanics::Sweep(std::vector<SweepRow>& sweep, const Eigen::VectorXd& b,
+double Mechanics::Sweep(LargeVector<SweepRow>& sweep, const Eigen::VectorXd& b,
                         Eigen::VectorXd& lambda, Eigen::VectorXd& x, std::vector<double>& normal,
                         const std::vector<double>& bound, double tolerance, int most) {
   int sweeps = 0;

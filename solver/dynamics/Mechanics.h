@@ -32,6 +32,7 @@
 #include "solver/contact/NarrowPhase.h"
 #include "solver/dynamics/Context.h"
 #include "solver/dynamics/ForceMixing.h"
+#include "solver/dynamics/LargeBuffer.h"
 #include "solver/dynamics/Model.h"
 #include "solver/dynamics/PlanarMath.h"
 #include "solver/dynamics/SparseLdl.h"
@@ -799,7 +800,7 @@ class Mechanics {
     double compliance = 0;  // scaled
   };
   std::vector<ScaledRow> scaledRows_;
-  double Sweep(std::vector<SweepRow>& sweep, const Eigen::VectorXd& b, Eigen::VectorXd& lambda,
+  double Sweep(LargeVector<SweepRow>& sweep, const Eigen::VectorXd& b, Eigen::VectorXd& lambda,
                Eigen::VectorXd& x, std::vector<double>& normal, const std::vector<double>& bound,
                double tolerance, int most);
   void ComputeB();
@@ -827,9 +828,9 @@ class Mechanics {
   std::vector<PointKin> pointKin_;
   Eigen::VectorXd invMass_;  // per free coordinate
   Eigen::VectorXd force_;    // per free coordinate
-  std::vector<Row> rows_;
+  LargeVector<Row> rows_;
   int builtRows_ = 0;  // rows made so far by the build in progress
-  std::vector<std::pair<int, double>> entries_;
+  LargeVector<std::pair<int, double>> entries_;
   std::vector<int> active_;  // candidate rows of the last solve
   std::vector<int> lastSignature_;  // (constraint, goal, sub) of each row of the last solve
   std::vector<int> candidates_;     // buffer of SelectRows
@@ -903,7 +904,7 @@ class Mechanics {
       int a, b, dof, slot;  // entries a and b of the row set, through coordinate dof
       int rowA = 0, rowB = 0;  // the rows of those entries
     };
-    std::vector<int> structure;     // every row's entry count, then every entry's coordinate
+    LargeVector<int> structure;     // every row's entry count, then every entry's coordinate
     LargeVector<Product> products;  // as the entries make them
     LargeVector<std::pair<int, int>> pairs;  // the entries a and b of each product, by place
     LargeVector<int> productSlot;            // where each product is added
@@ -927,11 +928,11 @@ class Mechanics {
     LargeVector<double> factored;  // per place, the value the factorisation was made of
     // The Jacobian entries the factorisation was made of (empty when not known), and whether it
     // held no row fixed.
-    std::vector<double> entries;
+    LargeVector<double> entries;
     bool entriesHeldNone = false;
     // The matrix before any row is held, per place, and the entries it was assembled from.
     LargeVector<double> assembled;
-    std::vector<double> assembledFrom;
+    LargeVector<double> assembledFrom;
     bool keepsAssembled = false;  // once a bounded solve has held rows of the pattern
     bool grouped = false;         // the products are grouped by place (a dense one's wait)
     Eigen::VectorXd permuted;      // the right-hand side in the factor's order, solved in place
@@ -963,10 +964,10 @@ class Mechanics {
   // Two solves with the present factorisation at once, in place.
   void SolveFactorisedPair(Eigen::VectorXd& a, Eigen::VectorXd& b);
   std::vector<double> pairWork_;  // buffer of the two solves
-  std::vector<int> structure_;
+  LargeVector<int> structure_;
   Eigen::VectorXd scatter_;  // buffer of MulJWJt, zero between uses
-  std::vector<double> flat_;      // the Jacobian entries of the row set, row by row
-  std::vector<double> weighted_;  // the same, each times the inverse mass of its coordinate
+  LargeVector<double> flat_;      // the Jacobian entries of the row set, row by row
+  LargeVector<double> weighted_;  // the same, each times the inverse mass of its coordinate
   int denseLimit_ = 40;
   bool tinySolves_ = true;
   std::vector<std::unique_ptr<FactorPattern>> patterns_;
@@ -1068,8 +1069,8 @@ class Mechanics {
   contact::Box GrownBox(const contact::Box& box, size_t k) const;
   void DropStalePairs(size_t listed);
   int stalePairsWait_ = 0;  // step limits since the kept boxes were found or last weighed
-  std::vector<ContactPoint> contactPoints_;
-  std::vector<ContactManifold> manifolds_;
+  LargeVector<ContactPoint> contactPoints_;
+  LargeVector<ContactManifold> manifolds_;
   // The pairs of circles an accurate search found within the margin but too far apart for a
   // row, with nothing kept under their keys: they take part in nothing but the collision
   // event's value, which reads the least of their gaps. A crowd falling together has a
@@ -1101,8 +1102,8 @@ class Mechanics {
     std::vector<double> at;
     std::vector<double> reach;  // per collider, how much further out a fast run followed it
     std::vector<contact::Box> outlines;  // per collider, its OutlineBox where it was made
-    std::vector<ContactPoint> points;
-    std::vector<ContactManifold> manifolds;
+    LargeVector<ContactPoint> points;
+    LargeVector<ContactManifold> manifolds;
     FarPairs far;
     // Member by member: a swap through a temporary moves every list twice more.
     friend void swap(FoundContacts& a, FoundContacts& b) noexcept {
@@ -1209,7 +1210,7 @@ class Mechanics {
     std::vector<int> friction, position, points, pointBegin, wanted, place, nonzero, touched;
     // The solve's rows (and their entries) by coordinate.
     std::vector<int> dofBegin;
-    std::vector<std::pair<int, double>> dofRows;
+    LargeVector<std::pair<int, double>> dofRows;
     std::vector<char> held;
     std::vector<ForwardSolve> units;
     ForwardSolve pushed;
@@ -1245,7 +1246,7 @@ class Mechanics {
   bool sweptContacts_ = false;
   bool solveStartHeld_ = false, solvesFromNothing_ = false;
   std::vector<std::pair<ContactKey, double>> lastFrictionForces_;
-  std::vector<SweepRow> sweepRows_;
+  LargeVector<SweepRow> sweepRows_;
   std::vector<double> sweepNormal_, sweepBound_;
   std::vector<int> sweepNormalRows_;
   std::vector<Bound> sweepStartBounds_;

@@ -67,8 +67,8 @@ inline bool IsKinematic(GoalType type) {
 // Room for `size` entries, made by doubling so that a list asked for a little more each time is
 // not moved each time. A crowd's lists are long: grown one entry at a time, each would be moved
 // many times over, each move onto memory not yet written.
-template <class T>
-void ReserveAtLeast(std::vector<T>& list, size_t size) {
+template <class T, class Allocator>
+void ReserveAtLeast(std::vector<T, Allocator>& list, size_t size) {
   if (list.capacity() < size) list.reserve(std::max(size, 2 * list.capacity()));
 }
 

@@ -34,7 +34,7 @@ class SparseLdl {
   // factorisation spreading every column out first.
   int LaidOutCount() const { return laidOutCount_; }
   // Where each entry of the analysed matrix's compressed storage goes in that layout.
-  const std::vector<int>& LaidOutPlaces() const { return laidOutPlace_; }
+  const LargeVector<int>& LaidOutPlaces() const { return laidOutPlace_; }
   // Factorises values given in that layout (with zero in the places only L fills in). A factor
   // made by supernodes makes again only the blocks whose values changed since the last
   // factorisation, and those above them in the tree: the rest come out as before, to the bit.
@@ -84,7 +84,8 @@ class SparseLdl {
   // block (its own columns, then those below them, ascending; where each begins in rowIndex_)
   // and where its block begins in block_. A block holds its rows by its columns, each column
   // from its diagonal down (a solve reads the whole factor from memory, and reads no more).
-  std::vector<int> superStart_, superOf_, superRows_, rowIndex_, blockBegin_;
+  std::vector<int> superStart_, superOf_, superRows_, blockBegin_;
+  LargeVector<int> rowIndex_;
   LargeVector<double> block_;
   // The values the blocks were last factorised from, and whether block_ holds that
   // factorisation whole (not a refused one's remains). Per supernode: whether it is made again.
@@ -98,7 +99,7 @@ class SparseLdl {
   std::vector<double> update_;
   mutable std::vector<double> gathered_, dots_;
   mutable std::vector<char> reached_;  // per supernode, while SolveForwardSparse gathers them
-  std::vector<int> laidOutPlace_;  // per entry of the matrix: where it is laid out
+  LargeVector<int> laidOutPlace_;  // per entry of the matrix: where it is laid out
   LargeVector<double> laidOut_;    // the values of Factorise(), laid out
   std::vector<int> rowBegin_;      // per row of L: where its entries begin in rows_
   std::vector<Entry> rows_;        // by row, columns in the order of elimination

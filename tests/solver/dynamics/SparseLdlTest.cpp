@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <random>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include <Eigen/Dense>
@@ -520,6 +521,30 @@ TEST(LargeVector, KeepsItsValuesAsItMovesOntoLargePagesAndOff) {
   large.assign(10, 3.0);
   large.shrink_to_fit();
   EXPECT_EQ(large.front(), 3.0);
+}
+
+// The solver's kept lists trade places with those in use by swapping, one on large pages with
+// one on the heap, and compare a plan's entries with the present ones: each buffer goes with its
+// values, and is given back where it came from when its list is done with.
+TEST(LargeVector, SwapsAndComparesAcrossTheSizes) {
+  LargeVector<std::pair<int, double>> kept(detail::kLargePage / 8);
+  for (size_t i = 0; i < kept.size(); ++i)
+    kept[i] = {static_cast<int>(i), 0.25 * static_cast<double>(i)};
+  LargeVector<std::pair<int, double>> inUse = {{1, 2.0}, {3, 4.0}};
+  const std::pair<int, double>* largeBuffer = kept.data();
+  inUse.swap(kept);
+  EXPECT_EQ(inUse.data(), largeBuffer);
+  ASSERT_EQ(kept.size(), 2u);
+  EXPECT_EQ(kept[1], std::make_pair(3, 4.0));
+  EXPECT_EQ(inUse.back().second, 0.25 * static_cast<double>(inUse.size() - 1));
+  LargeVector<std::pair<int, double>> copy = inUse;
+  EXPECT_TRUE(copy == inUse);
+  copy[copy.size() / 2].second += 1;
+  EXPECT_FALSE(copy == inUse);
+  copy.swap(kept);
+  kept.clear();
+  kept.shrink_to_fit();
+  EXPECT_EQ(copy.size(), 2u);
 }
 
 }  // namespace
