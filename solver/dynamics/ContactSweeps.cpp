@@ -116,6 +116,19 @@ bool Mechanics::SweepsApplyAhead(const std::vector<int>& rows) const {
   return ahead;
 }
 
+// What a sweep row copies of its row: where its entries lie, its bounds, and the manifold it
+// belongs to.
+void Mechanics::CopyToSweep(int index, SweepRow& s) const {
+  const Row& row = rows_[index];
+  s.row = index;
+  s.begin = row.begin;
+  s.count = row.count;
+  s.friction = row.friction;
+  s.lower = row.lower;
+  s.upper = row.upper;
+  s.manifold = row.friction ? row.contact : contactPoints_[row.contact].manifold;
+}
+
 // The rows of a sweep: each one's diagonal with its compliance, its bounds, and the manifold it
 // belongs to.
 void Mechanics::PrepareSweep(const std::vector<int>& rows) {
@@ -123,14 +136,8 @@ void Mechanics::PrepareSweep(const std::vector<int>& rows) {
   for (size_t r = 0; r < rows.size(); ++r) {
     const Row& row = rows_[rows[r]];
     SweepRow& s = sweepRows_[r];
-    s.row = rows[r];
-    s.begin = row.begin;
-    s.count = row.count;
+    CopyToSweep(rows[r], s);
     s.compliance = row.compliance;
-    s.friction = row.friction;
-    s.lower = row.lower;
-    s.upper = row.upper;
-    s.manifold = row.friction ? row.contact : contactPoints_[row.contact].manifold;
     double diagonal = row.compliance;
     for (int k = row.begin; k < row.begin + row.count; ++k)
       diagonal += entries_[k].second * entries_[k].second * invMass_[entries_[k].first];
@@ -164,21 +171,13 @@ int Mechanics::PrepareAccelerationSweep(const std::vector<int>& rows, double& la
   for (int r = 0; r < n; ++r) {
     const Row& row = rows_[rows[r]];
     SweepRow& s = sweepRows_[r];
-    s.row = rows[r];
-    s.begin = row.begin;
-    s.count = row.count;
-    s.friction = row.friction;
-    s.lower = row.lower;
-    s.upper = row.upper;
+    CopyToSweep(rows[r], s);
     double lambda = 0;
     if (row.friction) {
-      s.manifold = row.contact;
       lambda = KeptOr0(frictionForce, manifolds_[row.contact].key);
     } else {
-      const ContactPoint& p = contactPoints_[row.contact];
-      s.manifold = p.manifold;
-      lambda = p.force;
-      sweepNormal_[p.manifold] += lambda;
+      lambda = contactPoints_[row.contact].force;
+      sweepNormal_[s.manifold] += lambda;
     }
     double diagonal = row.compliance, fall = 0;
     for (int k = row.begin; k < row.begin + row.count; ++k) {

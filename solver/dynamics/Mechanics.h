@@ -800,6 +800,7 @@ class Mechanics {
     double compliance = 0;  // scaled
   };
   std::vector<ScaledRow> scaledRows_;
+  void CopyToSweep(int index, SweepRow& s) const;
   double Sweep(LargeVector<SweepRow>& sweep, const Eigen::VectorXd& b, Eigen::VectorXd& lambda,
                Eigen::VectorXd& x, std::vector<double>& normal, const std::vector<double>& bound,
                double tolerance, int most);
