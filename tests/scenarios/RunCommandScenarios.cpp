@@ -206,7 +206,10 @@ TEST_F(RunCommands, RedrawTheWorldWipesTheTracksOfATrackedRun) {
   ASSERT_TRUE(RedrawTheWorld());
   const Picture wiped = Me().Grab(world);
   EXPECT_LT(2 * wiped.Count(IsInk), tracked.Count(IsInk)) << "the tracks are still drawn";
-  EXPECT_FALSE(BoxShown().Empty()) << "the box is not shown alone";
+  // Where a busy machine stops the run is not known, and the box may stand on the wheel's rim
+  // there, where its outline is not found alone: the check below, against the last frame drawn
+  // afresh, is what shows the bodies are still drawn.
+  EXPECT_GT(wiped.Count(IsInk), 0) << "Redraw the World left the world blank";
 
   // The same frame drawn afresh without tracks looks as the wiped picture does: the last frame
   // stays on view, and nothing of the tracks is left.
