@@ -359,6 +359,10 @@ void UpperPattern(int n, const LargeVector<std::pair<int, int>>& places,
 // Row sets of a few rows (the impact of one pair) are assembled straight into a dense matrix:
 // their patterns differ from pair to pair, and planning each would cost more than its solve.
 constexpr int kTinyRows = 4;
+// Islands of up to this many rows are pivoted on the stack too (SolveSmallIsland): a poured heap
+// of balls stands in columns whose islands hold some ten rows each, and at every evaluation the
+// general path's buffers and pattern cost them more than their arithmetic.
+constexpr int kSmallIslandRows = 16;
 
 void Mechanics::FactoriseTiny(const std::vector<int>& rows, const std::vector<char>* held) {
   const int n = static_cast<int>(rows.size());
@@ -1587,11 +1591,16 @@ bool Mechanics::SolveByIslands(const std::vector<int>& rows, const Eigen::Vector
     }
     // A small island is assembled straight into a dense matrix: islands come and go with the
     // bodies that land, and planning each one's pattern would cost more than its solves.
-    if (tinySolves_ && count <= kTinyRows) {
+    const bool small = count <= std::min(kSmallIslandRows, denseLimit_);
+    if (tinySolves_ && (count <= kTinyRows || small)) {
       s.x.resize(count);
       if (start == nullptr) s.start.assign(count, Bound::Free);
-      SolveTinyIsland(s.rows.data(), count, s.b.data(), s.lower.data(), s.upper.data(),
-                      s.x.data(), s.start.data());
+      if (count <= kTinyRows)
+        SolveTinyIsland(s.rows.data(), count, s.b.data(), s.lower.data(), s.upper.data(),
+                        s.x.data(), s.start.data());
+      else
+        SolveSmallIsland(s.rows.data(), count, s.b.data(), s.lower.data(), s.upper.data(),
+                         s.x.data(), s.start.data(), keeping);
     } else {
       SolveBoundedIsland(s.rows, s.b, s.lower, s.upper, s.x,
                          start != nullptr ? &s.start : nullptr, Pivoting::Exact, keeping,
@@ -1620,22 +1629,35 @@ void Mechanics::SolveTinyIsland(const int* rows, int n, const double* b, const d
     case 0:
       return;
     case 1:
-      return SolveTinyIslandOf<1>(rows, b, lower, upper, x, state);
+      return SolveTinyIslandOf<1>(rows, 1, b, lower, upper, nullptr, false, x, state);
     case 2:
-      return SolveTinyIslandOf<2>(rows, b, lower, upper, x, state);
+      return SolveTinyIslandOf<2>(rows, 2, b, lower, upper, nullptr, false, x, state);
     case 3:
-      return SolveTinyIslandOf<3>(rows, b, lower, upper, x, state);
+      return SolveTinyIslandOf<3>(rows, 3, b, lower, upper, nullptr, false, x, state);
     case 4:
-      return SolveTinyIslandOf<4>(rows, b, lower, upper, x, state);
+      return SolveTinyIslandOf<4>(rows, 4, b, lower, upper, nullptr, false, x, state);
     default:
       throw DynamicsError{kErrSingular, "a tiny solve was given more rows than it holds"};
   }
 }
 
+void Mechanics::SolveSmallIsland(const int* rows, int n, const double* b, const double* lower,
+                                 const double* upper, double* x, Bound* state,
+                                 Keeping keeping) {
+  if (n > kSmallIslandRows)
+    throw DynamicsError{kErrSingular, "a small solve was given more rows than it holds"};
+  double allowance[kSmallIslandRows];
+  for (int i = 0; i < n; ++i)
+    allowance[i] = FrictionAllowance(rows_[rows[i]], upper[i], keeping);
+  SolveTinyIslandOf<kSmallIslandRows>(rows, n, b, lower, upper, allowance, true, x, state);
+}
+
 template <int N>
-void Mechanics::SolveTinyIslandOf(const int* rows, const double* b, const double* lower,
-                                  const double* upper, double* x, Bound* state) {
-  constexpr int n = N;
+void Mechanics::SolveTinyIslandOf(const int* rows, int count, const double* b,
+                                  const double* lower, const double* upper,
+                                  const double* allowance, bool countPivots, double* x,
+                                  Bound* state) {
+  const int n = N <= kTinyRows ? N : count;
   const std::pair<int, double>* entries = entries_.data();
   const double* invMass = invMass_.data();
   if (scatter_.size() != dofCount_) scatter_ = Eigen::VectorXd::Zero(dofCount_);
@@ -1756,7 +1778,9 @@ void Mechanics::SolveTinyIslandOf(const int* rows, const double* b, const double
                                         : 0.0;
   };
   auto excess = [&](int i) { return std::max(lower[i] - x[i], x[i] - upper[i]); };
+  auto past = [&](int i) { return kOutside + (allowance != nullptr ? allowance[i] : 0.0); };
   for (int iteration = 0; iteration < maxIterations; ++iteration) {
+    if (countPivots && iteration > 0) ++pivotCount_;
     int freeCount = 0;
     for (int i = 0; i < n; ++i) {
       held[i] = state[i] != Bound::Free;
@@ -1783,13 +1807,13 @@ void Mechanics::SolveTinyIslandOf(const int* rows, const double* b, const double
     int wrong = 0;
     for (int i = 0; i < n; ++i) {
       const double outside = held[i] ? 0.0 : excess(i);
-      wrong += outside > kOutside || wrongSide(i) > kWrongResidual ? 1 : 0;
+      wrong += outside > past(i) || wrongSide(i) > kWrongResidual ? 1 : 0;
     }
     if (wrong == 0) break;
     if (wrong < fewestWrong) {
       fewestWrong = wrong;
       for (int i = 0; i < n; ++i) {
-        if (!held[i] && excess(i) > kOutside)
+        if (!held[i] && excess(i) > past(i))
           state[i] = x[i] < lower[i] ? Bound::AtLower : Bound::AtUpper;
         else if (held[i] && wrongSide(i) > kWrongResidual)
           state[i] = Bound::Free;
@@ -1801,14 +1825,15 @@ void Mechanics::SolveTinyIslandOf(const int* rows, const double* b, const double
     for (int i = 0; i < n; ++i) {
       if (held[i]) continue;
       const double outside = excess(i);
-      if (outside > worstExcess * (1 + 1e-12) + kOutside) {
+      if (outside > past(i) && outside > worstExcess * (1 + 1e-12) + kOutside) {
         worst = i;
         worstExcess = outside;
       }
     }
     if (worst >= 0) {
       for (int i = 0; i < n; ++i)
-        if (!held[i] && (i == worst || excess(i) > together * worstExcess))
+        if (!held[i] &&
+            (i == worst || excess(i) > std::max(together * worstExcess, past(i) - kOutside)))
           state[i] = x[i] < lower[i] ? Bound::AtLower : Bound::AtUpper;
       continue;
     }
@@ -1961,6 +1986,15 @@ constexpr double kFrictionPastBound = 1e-6;
 
 }  // namespace
 
+double Mechanics::FrictionAllowance(const Row& row, double upper, Keeping keeping) const {
+  if (keeping != Keeping::Accelerations || !row.friction || row.contact < 0 ||
+      !(upper < kInfinity))
+    return 0.0;
+  const ContactManifold& m = manifolds_[row.contact];
+  const double coefficient = std::max(m.staticFriction, m.kineticFriction);
+  return coefficient > 0 ? kFrictionPastBound * upper / coefficient : 0.0;
+}
+
 void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::VectorXd& b,
                                    const Eigen::VectorXd& lower, const Eigen::VectorXd& upper,
                                    Eigen::VectorXd& x, std::vector<Bound>* start,
@@ -1998,15 +2032,9 @@ void Mechanics::SolveBoundedIsland(const std::vector<int>& rows, const Eigen::Ve
   // How far outside its bounds each free row may end: a sticking contact's friction in the
   // solve of the accelerations by kFrictionPastBound, the rest by nothing.
   Eigen::VectorXd& pastBound = scratch.pastBound;
-  pastBound.setConstant(n, kOutside);
-  if (keeping == Keeping::Accelerations)
-    for (int i = 0; i < n; ++i) {
-      const Row& row = rows_[rows[i]];
-      if (!row.friction || row.contact < 0 || !(upper[i] < kInfinity)) continue;
-      const ContactManifold& m = manifolds_[row.contact];
-      const double coefficient = std::max(m.staticFriction, m.kineticFriction);
-      if (coefficient > 0) pastBound[i] += kFrictionPastBound * upper[i] / coefficient;
-    }
+  pastBound.resize(n);
+  for (int i = 0; i < n; ++i)
+    pastBound[i] = kOutside + FrictionAllowance(rows_[rows[i]], upper[i], keeping);
   // Only the solves of the accelerations and of the velocities keep their factorisations, each
   // its own. A start for the sweeps is left as a factorisation makes it: the sweeps take what its
   // rounding leaves, and are not to depend on how the pivots were solved.

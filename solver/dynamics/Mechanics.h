@@ -469,10 +469,22 @@ class Mechanics {
   // `state` is each row's start and receives where it ended.
   void SolveTinyIsland(const int* rows, int n, const double* b, const double* lower,
                        const double* upper, double* x, Bound* state);
-  // The same for a count of rows known when compiled, so that the loops over them unroll.
+  // How much further than the rounding past its upper bound `upper` a free row may end in a
+  // bounded solve that keeps `keeping`: a sticking contact's friction, in the solve of the
+  // accelerations, by kFrictionPastBound of its manifold's normal force; any other row by nothing.
+  double FrictionAllowance(const Row& row, double upper, Keeping keeping) const;
+  // SolveBoundedIsland's direct pivoting (see SolveByIslands) over an island of more rows than
+  // a tiny one and at most kSmallIslandRows, in arrays on the stack, to the bit: sticking
+  // friction may end as far past its bound as `keeping` lets it, and the pivots are counted.
+  void SolveSmallIsland(const int* rows, int n, const double* b, const double* lower,
+                        const double* upper, double* x, Bound* state, Keeping keeping);
+  // The pivoting of both, over at most N rows: exactly N where N is a tiny count, so that the
+  // loops over them unroll, else `count`. `allowance` (null: none) is how much further than the
+  // rounding each free row may end outside its bounds.
   template <int N>
-  void SolveTinyIslandOf(const int* rows, const double* b, const double* lower,
-                         const double* upper, double* x, Bound* state);
+  void SolveTinyIslandOf(const int* rows, int count, const double* b, const double* lower,
+                         const double* upper, const double* allowance, bool countPivots,
+                         double* x, Bound* state);
   // The buffers of SolveByIslands: the island of each row, the rows grouped by island, and one
   // island's part of the problem.
   struct IslandScratch {

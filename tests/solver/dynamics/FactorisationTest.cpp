@@ -208,8 +208,9 @@ TEST(Factorisation, KeptPinAssemblyNeverAnswersForAnotherPosition) {
 }
 
 // Bounded solves of a few rows (a pair's impact, a ball between two others, a box on a slope,
-// the small islands of a heap, a rope beside a limited motor) take a path of their own; it must
-// give the general path's answers to the last bit, in either run mode, over whole runs.
+// the small islands of a heap, a column of balls, a rope beside a limited motor) take a path of
+// their own; it must give the general path's answers to the last bit, in either run mode, over
+// whole runs.
 TEST(Factorisation, FewRowBoundedSolvesMatchTheGeneralPathBitForBit) {
   std::vector<Case> cases;
   {
@@ -254,9 +255,50 @@ TEST(Factorisation, FewRowBoundedSolvesMatchTheGeneralPathBitForBit) {
     cases.push_back({"launched box", m});
   }
   cases.push_back({"heap", heap::Heap(false, 2, 4)});
+  {
+    // Columns of three to eight balls stacked on a floor, each ball a centimetre off the one
+    // below: every column is an island of six to sixteen rows whose balls roll off each other,
+    // stick and slip.
+    Model m;
+    m.AddBody(FrictionFloor());
+    std::vector<int> balls;
+    for (int column = 0; column < 6; ++column)
+      for (int k = 0; k < 3 + column; ++k)
+        balls.push_back(
+            m.AddBody(heap::Ball(0.5 * column + 0.01 * (k % 2), 0.1 + 0.2 * k, 0.1, 0, 0, 0)));
+    m.AddField(MakeLineGravity(balls, scenes::kGravity));
+    m.collisionGroups.push_back(CollisionGroup{1, false, kNone, {}});
+    cases.push_back({"columns of balls", m});
+  }
+  {
+    // Twice a box straddling two others on a floor: two islands of twelve rows, where the top
+    // box pushes its supports apart, slipping at the bound of its slight friction.
+    Model m;
+    m.AddBody(FrictionFloor());
+    std::vector<int> boxes;
+    auto box = [&](double x, double y) {
+      Body b = FrictionFloor();
+      b.anchored = 0;
+      b.x = x;
+      b.y = y;
+      b.mass = 1;
+      b.moment = 0.5 / 12;
+      b.shape.w = b.shape.h = 0.5;
+      b.staticFriction = b.kineticFriction = 0.05;
+      boxes.push_back(m.AddBody(b));
+    };
+    for (const double x : {-2.0, 2.0}) {
+      box(x - 0.2625, 0.25);
+      box(x + 0.2625, 0.25);
+      box(x, 0.75);
+    }
+    m.AddField(MakeLineGravity(boxes, scenes::kGravity));
+    m.collisionGroups.push_back(CollisionGroup{1, false, kNone, {}});
+    cases.push_back({"straddling boxes", m});
+  }
   for (const Case& c : Cases())
     if (c.name == "rope and limited motor") cases.push_back(c);
-  ASSERT_EQ(cases.size(), 4u);
+  ASSERT_EQ(cases.size(), 6u);
   for (const RunMode mode : {RunMode::Fast, RunMode::Accurate})
     for (const Case& c : cases) {
       RunSettings settings;
