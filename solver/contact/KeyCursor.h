@@ -27,12 +27,12 @@ struct FirstOf {
 // order, mostly: each look-up gallops on from where the last one ended, so such a pass costs a
 // step or two per key where a binary search of the whole list would cost its logarithm, and a
 // pile's lists are long. A key below the last one asked for gallops back from there in the same
-// way, so any order of look-ups gives the answers a binary search gives.
-template <class Entry, class KeyOf = Itself>
+// way, so any order of look-ups gives the answers a binary search gives. The list may come from
+// any allocator: a pile's lists are long enough to be worth placing on large pages.
+template <class Entry, class KeyOf = Itself, class List = std::vector<Entry>>
 class KeyCursor {
  public:
-  explicit KeyCursor(const std::vector<Entry>& list, KeyOf keyOf = {})
-      : list_(list), keyOf_(keyOf) {}
+  explicit KeyCursor(const List& list, KeyOf keyOf = {}) : list_(list), keyOf_(keyOf) {}
 
   // The place of the first entry whose key is not below `key`, or the list's size.
   template <class Key>
@@ -109,14 +109,21 @@ class KeyCursor {
     return at_;
   }
 
-  const std::vector<Entry>& list_;
+  const List& list_;
   KeyOf keyOf_;
   size_t at_ = 0;
 };
 
+template <class Entry, class Allocator>
+KeyCursor(const std::vector<Entry, Allocator>&)
+    -> KeyCursor<Entry, Itself, std::vector<Entry, Allocator>>;
+template <class Entry, class Allocator, class KeyOf>
+KeyCursor(const std::vector<Entry, Allocator>&, KeyOf)
+    -> KeyCursor<Entry, KeyOf, std::vector<Entry, Allocator>>;
+
 // The value kept for a key in a list of (key, value) pairs sorted by key, or zero.
-template <class Entry>
-auto ValueOr0(KeyCursor<Entry, FirstOf>& cursor, const typename Entry::first_type& key) {
+template <class Entry, class List>
+auto ValueOr0(KeyCursor<Entry, FirstOf, List>& cursor, const typename Entry::first_type& key) {
   const Entry* found = cursor.Find(key);
   return found != nullptr ? found->second : typename Entry::second_type{};
 }
@@ -126,8 +133,8 @@ auto ValueOr0(KeyCursor<Entry, FirstOf>& cursor, const typename Entry::first_typ
 // manifold come in the order its clipping made them, not that of their keys): those are put
 // back by insertion, in a pass that costs little more than the check. A list further out of
 // order than that (a pile's whole list, once) is sorted outright.
-template <class Entry>
-void SortKept(std::vector<Entry>& kept) {
+template <class Entry, class Allocator>
+void SortKept(std::vector<Entry, Allocator>& kept) {
   const auto unsorted = std::is_sorted_until(kept.begin(), kept.end());
   if (unsorted == kept.end()) return;
   // Moves allowed before the insertion gives way to a sort of the whole list.

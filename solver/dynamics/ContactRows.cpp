@@ -748,6 +748,13 @@ void Mechanics::FindContacts() {
 // A search finds the manifolds in the order of their keys, as sliding_ holds them: one pass
 // over both.
 void Mechanics::AssignSlides() {
+  // Where nothing slid (a pile at rest), no key need be compared: the evaluations, projections
+  // and event values of a step take a search up again and again.
+  if (sliding_.empty()) {
+    for (ContactManifold& m : manifolds_)
+      m.slide = 0;
+    return;
+  }
   auto slide = sliding_.begin();
   const ContactKey* previous = nullptr;
   for (ContactManifold& m : manifolds_) {

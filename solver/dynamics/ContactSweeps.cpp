@@ -87,9 +87,9 @@ void HoldWithLeastForces(const Eigen::Vector3d& load, std::vector<int>& supports
 
 // The value kept for a key, or 0: the passes over a pile's rows ask for one per row, which
 // made in place costs a fraction of a call.
-template <class Entry, class Key>
-[[gnu::always_inline]] inline double KeptOr0(contact::KeyCursor<Entry, contact::FirstOf>& cursor,
-                                             const Key& key) {
+template <class Entry, class List, class Key>
+[[gnu::always_inline]] inline double KeptOr0(
+    contact::KeyCursor<Entry, contact::FirstOf, List>& cursor, const Key& key) {
   const Entry* found = cursor.Find(key);
   return found != nullptr ? found->second : 0.0;
 }

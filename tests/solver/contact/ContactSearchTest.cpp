@@ -13,6 +13,7 @@
 #include "solver/contact/ContactShape.h"
 #include "solver/contact/KeyCursor.h"
 #include "solver/contact/NarrowPhase.h"
+#include "solver/dynamics/LargeBuffer.h"
 #include "solver/dynamics/Simulation.h"
 
 namespace yb::contact {
@@ -51,6 +52,29 @@ TEST(KeyCursor, AnswersAsABinarySearchInAnyOrderOfLookUps) {
         EXPECT_EQ(cursor.Contains(key), std::binary_search(list.begin(), list.end(), key));
       }
     }
+  }
+}
+
+// A pile's lists may live on large pages: one long enough to be placed there is put in order and
+// looked up as an ordinary list is.
+TEST(KeyCursor, ListsFromAnyAllocatorAreSortedAndSearchedAlike) {
+  std::mt19937 random(3);
+  // Above the size that the large-page allocator places on large pages.
+  const int count = static_cast<int>(dynamics::detail::kLargeArray / sizeof(Key)) + 1000;
+  std::vector<Key> plain;
+  for (int k = 0; k < count; ++k)
+    plain.emplace_back(static_cast<uint64_t>(k / 3), static_cast<uint64_t>(2 * (k % 3)));
+  dynamics::LargeVector<Key> large(plain.begin(), plain.end());
+  std::shuffle(large.begin(), large.end(), random);
+  SortKept(large);
+  ASSERT_TRUE(std::equal(large.begin(), large.end(), plain.begin(), plain.end()));
+  KeyCursor cursor(large);
+  std::uniform_int_distribution<uint64_t> first(0, count / 3 + 2), second(0, 5);
+  for (int k = 0; k < 2000; ++k) {
+    const Key key{first(random), second(random)};
+    const auto expected = std::lower_bound(plain.begin(), plain.end(), key) - plain.begin();
+    EXPECT_EQ(cursor.LowerBound(key), static_cast<size_t>(expected));
+    EXPECT_EQ(cursor.Contains(key), std::binary_search(plain.begin(), plain.end(), key));
   }
 }
 
