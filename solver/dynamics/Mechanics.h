@@ -526,6 +526,9 @@ class Mechanics {
     // their batch (a large factor is then read once for both), and whether it waits there.
     Eigen::VectorXd first;
     bool firstMade = false;
+    // The last refined solve of these rows (held rows at zero), or empty: the next evaluation's
+    // answer lies near it, and the refinement may start there rather than from nothing.
+    Eigen::VectorXd last;
     // The solves SolveChangedRows makes together, and their permuted work.
     std::vector<Eigen::VectorXd*> batch;
     std::vector<double*> batchWork;
@@ -550,6 +553,9 @@ class Mechanics {
   bool SolveKeptRefined(KeptFactorisation& k, const std::vector<int>& rows,
                         const std::vector<char>& held, const Eigen::VectorXd& rhs,
                         Eigen::VectorXd& x);
+  double KeptResidual(KeptFactorisation& k, const std::vector<int>& rows,
+                      const std::vector<char>& held, const Eigen::VectorXd& rhs,
+                      const Eigen::VectorXd& x);
   void MulJWJt(const std::vector<int>& rows, const Eigen::VectorXd& x, Eigen::VectorXd& out);
   // Where a row's entries are and its compliance: what the products and residuals of a solve
   // read of each row. A record is two cache lines of which they need these, and a pile's
