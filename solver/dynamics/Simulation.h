@@ -78,6 +78,7 @@ class Simulation {
   double AssemblyTolerance(const Eigen::VectorXd& state) const;
   DynamicsError OffTheConstraints(double residual, double tolerance) const;
   void Accept(double h, Eigen::VectorXd& state);
+  double StepToward(double remaining) const;
   // Whether the next fast step may be taken as one that moves nothing (see the definition).
   bool Rests();
   void Rest(double h, int& shortSteps);
