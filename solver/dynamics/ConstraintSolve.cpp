@@ -1324,7 +1324,10 @@ void Mechanics::KeepFactorisation(KeptFactorisation& k, const std::vector<int>& 
   k.pattern = pattern_;
   k.stamp = pattern_->lastUse;
   // The last answer stays a start only for the same rows.
-  if (k.rows != rows) k.last.resize(0);
+  if (k.rows != rows) {
+    k.last.resize(0);
+    k.lastRight.resize(0);
+  }
   k.rows = rows;
   k.held = held;
   // The solves' vectors stay for the next factorisation's to be written into.
@@ -1490,32 +1493,44 @@ bool Mechanics::SolveKeptRefined(KeptFactorisation& k, const std::vector<int>& r
                                  Eigen::VectorXd& x) {
   constexpr int kRefinements = 3;
   constexpr double kResidual = 5e-13;
+  // How near the last right-hand side, in parts of the largest, one that starts from the last
+  // answer lies: one refinement takes off all but a millionth or so (see above).
+  constexpr double kNearRight = 1e-6;
   const int n = static_cast<int>(rows.size());
   double largestRight = 0;
   for (int i = 0; i < n; ++i)
     if (!held[i]) largestRight = std::max(largestRight, std::abs(rhs[i]));
   const double target = kResidual * std::max(1.0, largestRight);
-  // The evaluations of a step, and the friction rounds of one, ask nearly the same of the rows:
-  // refined from the last answer, one solve takes a resting pile's residual from a hundred
-  // millionth of the forces to far below the target, where the solve of the right-hand side
-  // leaves a millionth of them, and a second solve to refine it. A start no nearer than nothing
-  // (the rows stand for other contacts) is dropped. Where the right-hand side's solve was made
-  // with the changed rows', it is taken.
+  // The evaluations of a step ask nearly what the one before asked: refined from the last
+  // answer, one solve takes a resting pile's residual from some hundred millionths of the
+  // forces to far below the target, where the solve of the right-hand side leaves a millionth
+  // of them, and a second solve to refine it. A right-hand side further from the last one (the
+  // friction rounds of a first evaluation move it by a per cent) takes the two solves either
+  // way, and its start a product more: it starts from the last answer only while that paid the
+  // last time. A start no nearer than nothing (the rows stand for other contacts) is dropped.
+  // Where the right-hand side's solve was made with the changed rows', it is taken.
   double largest = kInfinity;
-  if (!k.firstMade && k.last.size() == n) {
+  const bool near = k.lastRight.size() == n &&
+                    (rhs - k.lastRight).lpNorm<Eigen::Infinity>() <= kNearRight * largestRight;
+  bool started = !k.firstMade && k.last.size() == n && (near || k.startPaid);
+  if (started) {
     x = k.last;
     for (int i = 0; i < n; ++i)
       if (held[i]) x[i] = 0;
     largest = KeptResidual(k, rows, held, rhs, x);
+    started = largest < largestRight;
+    k.startPaid = started;
   }
-  if (!(largest < largestRight)) {
+  if (!started) {
     SolveKept(k, rhs, x);
     largest = KeptResidual(k, rows, held, rhs, x);
   }
   double last = kInfinity;
   for (int refinement = 0;; ++refinement) {
     if (largest <= target) {
+      if (started) k.startPaid = refinement <= 1;
       k.last = x;
+      k.lastRight = rhs;
       return true;
     }
     if (refinement == kRefinements || !(largest < 0.5 * last)) return false;

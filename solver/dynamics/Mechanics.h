@@ -526,9 +526,12 @@ class Mechanics {
     // their batch (a large factor is then read once for both), and whether it waits there.
     Eigen::VectorXd first;
     bool firstMade = false;
-    // The last refined solve of these rows (held rows at zero), or empty: the next evaluation's
-    // answer lies near it, and the refinement may start there rather than from nothing.
-    Eigen::VectorXd last;
+    // The last refined solve of these rows (held rows at zero) and its right-hand side, or
+    // empty: the next evaluation's answer lies near it, and the refinement may start there
+    // rather than from nothing.
+    Eigen::VectorXd last, lastRight;
+    // Whether the last solve that started from the last answer reached the target in one.
+    bool startPaid = true;
     // The solves SolveChangedRows makes together, and their permuted work.
     std::vector<Eigen::VectorXd*> batch;
     std::vector<double*> batchWork;
