@@ -522,7 +522,7 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
   // Products are grouped by their place, so each sum stays in a register; places that no
   // product reaches keep the zero they were given when the pattern was made.
   double* values = dense ? p.matrix.data() : p.laidOut.data();
-  const size_t groups = p.groupSlot.size();
+  const size_t groups = p.Groups().groupSlot.size();
   // A pattern that a bounded solve has held rows of keeps the matrix before holding.
   p.keepsAssembled = p.keepsAssembled || held != nullptr;
   bool changed = true;
@@ -538,7 +538,7 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
     if (p.keepsAssembled) {
       p.assembled.resize(groups);
       for (size_t group = 0; group < groups; ++group)
-        p.assembled[group] = values[p.groupSlot[group]];
+        p.assembled[group] = values[p.Groups().groupSlot[group]];
       p.assembledFrom = flat_;
     }
     // New entries with no row held make a new matrix: comparing it with the last one would
@@ -581,11 +581,12 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
 // mispredicted branches than its arithmetic. The first product of every place comes first, one
 // per place in the order of the places, and sets it, so no place needs clearing before.
 void Mechanics::Assemble(const FactorPattern& p, double* values) const {
-  const std::pair<int, int>* pairs = p.pairs.data();
-  const int* slots = p.productSlot.data();
+  const FactorPattern::Grouping& g = p.Groups();
+  const std::pair<int, int>* pairs = g.pairs.data();
+  const int* slots = g.productSlot.data();
   const double* weighted = weighted_.data();
   const double* flat = flat_.data();
-  const size_t groups = p.groupSlot.size(), products = p.pairs.size();
+  const size_t groups = g.groupSlot.size(), products = g.pairs.size();
   for (size_t k = 0; k < groups; ++k)
     values[slots[k]] = weighted[pairs[k].first] * flat[pairs[k].second];
   for (size_t k = groups; k < products; ++k)
@@ -616,16 +617,17 @@ void Mechanics::AssembleUngrouped(const FactorPattern& p, double* values) const 
 // places: a pile's are many, and each is reached where the factorisation lays it out.
 bool Mechanics::HoldAndCompare(FactorPattern& p, double* values, const std::vector<char>* held,
                                const double* from) {
-  const size_t groups = p.groupSlot.size();
+  const FactorPattern::Grouping& g = p.Groups();
+  const size_t groups = g.groupSlot.size();
   bool changed = p.factored.size() != groups;
   p.factored.resize(groups);
   double* factored = p.factored.data();
-  const int* slots = p.groupSlot.data();
+  const int* slots = g.groupSlot.data();
   const char* holding = held != nullptr ? held->data() : nullptr;
   for (size_t group = 0; group < groups; ++group) {
     double value = from != nullptr ? from[group] : values[slots[group]];
     if (holding != nullptr) {
-      const auto [a, b] = p.groupRows[group];
+      const auto [a, b] = g.groupRows[group];
       if (holding[a] || holding[b]) value = a == b ? 1.0 : 0.0;
     }
     values[slots[group]] = value;
@@ -663,8 +665,14 @@ void Mechanics::GroupProducts(FactorPattern& p) {
   LargeVector<int> end(static_cast<size_t>(places) + 1, 0);
   for (const auto& product : p.products)
     ++end[product.slot + 1];
-  for (int slot = 0; slot < places; ++slot)
+  // The places reached are counted on the way: the lists of them are then made at their size,
+  // where grown as they were found, a pile's would leave their earlier sizes behind as new
+  // memory.
+  size_t reached = 0;
+  for (int slot = 0; slot < places; ++slot) {
+    reached += end[slot + 1] != 0 ? 1 : 0;
     end[slot + 1] += end[slot];
+  }
   // The products of each place in their own order, with what the grouping reads of them: a
   // pile's products are many, and read through their indices they would be read at random.
   struct Placed {
@@ -674,32 +682,36 @@ void Mechanics::GroupProducts(FactorPattern& p) {
   for (const auto& product : p.products)
     bySlot[end[product.slot]++] = {product.a, product.b, product.rowA, product.rowB};
   auto begin = [&](int slot) { return slot == 0 ? 0 : end[slot - 1]; };
-  p.groupSlot.clear();
-  p.groupRows.clear();
+  auto grouping = std::make_shared<FactorPattern::Grouping>();
+  LargeVector<int>& groupSlot = grouping->groupSlot;
+  LargeVector<std::pair<int, int>>& groupRows = grouping->groupRows;
+  groupSlot.reserve(reached);
+  groupRows.reserve(reached);
   for (int slot = 0; slot < places; ++slot)
     if (end[slot] > begin(slot)) {
-      p.groupSlot.push_back(slot);
+      groupSlot.push_back(slot);
       const Placed& first = bySlot[begin(slot)];
-      p.groupRows.emplace_back(first.rowA, first.rowB);
+      groupRows.emplace_back(first.rowA, first.rowB);
     }
   // The products are added in the order of their ranks: every place's first product, then
   // every place's second... so that additions that follow each other go to different places
   // and need not wait for each other, while each place still adds its products in their own
   // order. The places still to add to shrink as their products run out.
-  p.pairs.resize(count);
-  p.productSlot.resize(count);
-  LargeVector<int> open(p.groupSlot);
+  grouping->pairs.resize(count);
+  grouping->productSlot.resize(count);
+  LargeVector<int> open(groupSlot);
   size_t next = 0;
   for (int r = 0; !open.empty(); ++r) {
     size_t kept = 0;
     for (const int slot : open) {
       const Placed& product = bySlot[begin(slot) + r];
-      p.pairs[next] = {product.a, product.b};
-      p.productSlot[next++] = slot;
+      grouping->pairs[next] = {product.a, product.b};
+      grouping->productSlot[next++] = slot;
       if (end[slot] - begin(slot) > r + 1) open[kept++] = slot;
     }
     open.resize(kept);
   }
+  p.grouping = std::move(grouping);
   p.grouped = true;
 }
 
@@ -716,10 +728,7 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
   p.keepsAssembled = false;
   p.grouped = false;
   p.products.clear();
-  p.groupSlot.clear();
-  p.groupRows.clear();
-  p.pairs.clear();
-  p.productSlot.clear();
+  p.grouping.reset();
   // The entries by coordinate (coordinate, row, index into the row set's entries): sorted, so
   // that the plan costs what the row set holds, not what the world holds.
   struct Entry {
@@ -774,7 +783,7 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
     for (size_t i = begin; i < end; ++i)
       for (size_t j = begin; j < end; ++j)
         if (byDof[i].row >= byDof[j].row) {
-          p.products.push_back({byDof[i].flat, byDof[j].flat, byDof[i].dof,
+          p.products.push_back({byDof[i].flat, byDof[j].flat,
                                 dense ? byDof[j].row * n + byDof[i].row : 0, byDof[i].row,
                                 byDof[j].row});
         }
@@ -850,10 +859,7 @@ void Mechanics::CopyPlan(const FactorPattern& from, FactorPattern& to) {
   if (&from != &to) {
     to.structure = from.structure;
     to.products = from.products;
-    to.pairs = from.pairs;
-    to.productSlot = from.productSlot;
-    to.groupSlot = from.groupSlot;
-    to.groupRows = from.groupRows;
+    to.grouping = from.grouping;
     to.diagonal = from.diagonal;
     to.coordinates = from.coordinates;
     to.n = from.n;
@@ -893,10 +899,12 @@ void Mechanics::PlanPinAssembly(const std::vector<int>& rows) {
   for (int r : rows)
     for (int k = 0; k < rows_[r].count; ++k)
       placeOf.push_back(rows_[r].begin + k);
-  a.pairs.resize(p.pairs.size());
-  a.weight.resize(p.pairs.size());
-  for (size_t k = 0; k < p.pairs.size(); ++k) {
-    a.pairs[k] = {placeOf[p.pairs[k].first], placeOf[p.pairs[k].second]};
+  const std::pair<int, int>* pairs = p.Groups().pairs.data();
+  const size_t products = p.Groups().pairs.size();
+  a.pairs.resize(products);
+  a.weight.resize(products);
+  for (size_t k = 0; k < products; ++k) {
+    a.pairs[k] = {placeOf[pairs[k].first], placeOf[pairs[k].second]};
     a.weight[k] = invMass_[entries_[a.pairs[k].first].first];
   }
   a.pattern = pattern_;
@@ -928,9 +936,9 @@ bool Mechanics::FactorisePinRows(const std::vector<int>& rows) {
   const std::pair<int, double>* entries = entries_.data();
   const double* weight = a.weight.data();
   const std::pair<int, int>* pairs = a.pairs.data();
-  const int* slots = p.productSlot.data();
+  const int* slots = p.Groups().productSlot.data();
   double* values = p.laidOut.data();
-  const size_t groups = p.groupSlot.size(), products = a.pairs.size();
+  const size_t groups = p.Groups().groupSlot.size(), products = a.pairs.size();
   auto product = [&](size_t k) {
     return entries[pairs[k].first].second * weight[k] * entries[pairs[k].second].second;
   };
