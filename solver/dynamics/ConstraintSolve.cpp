@@ -729,6 +729,32 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
   p.grouped = false;
   p.products.clear();
   p.grouping.reset();
+  ListProducts(p, n, dense);
+  p.diagonal.resize(n);
+  if (dense) {
+    p.matrix.setZero(n, n);
+    for (int r = 0; r < n; ++r)
+      p.diagonal[r] = r * n + r;
+    std::vector<char> meets(static_cast<size_t>(n) * n, 0);
+    for (const auto& product : p.products)
+      meets[product.slot] = 1;
+    PlanEnvelope(
+        n, [&](int r, int c) { return meets[static_cast<size_t>(c) * n + r] != 0; }, p.denseOrder,
+        p.first, p.last);
+    return;
+  }
+  PlanSparse(p, n);
+  GroupProducts(p);
+  // Grouped, the products are read only by place: a pile's list is the largest of its plan.
+  LargeVector<FactorPattern::Product>().swap(p.products);
+  p.laidOut.assign(p.ldl.LaidOutCount(), 0.0);
+  p.permuted.resize(n);
+}
+
+// The products of the row set's entries, coordinate by coordinate, and how many coordinates
+// with mass the rows reach. The entries by coordinate are needed only for this, and a pile's
+// are megabytes: they are gone before the ordering starts.
+void Mechanics::ListProducts(FactorPattern& p, int n, bool dense) {
   // The entries by coordinate (coordinate, row, index into the row set's entries): sorted, so
   // that the plan costs what the row set holds, not what the world holds.
   struct Entry {
@@ -788,41 +814,38 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
                                 byDof[j].row});
         }
   }
-  p.diagonal.resize(n);
-  if (dense) {
-    p.matrix.setZero(n, n);
-    for (int r = 0; r < n; ++r)
-      p.diagonal[r] = r * n + r;
-    std::vector<char> meets(static_cast<size_t>(n) * n, 0);
-    for (const auto& product : p.products)
-      meets[product.slot] = 1;
-    PlanEnvelope(
-        n, [&](int r, int c) { return meets[static_cast<size_t>(c) * n + r] != 0; }, p.denseOrder,
-        p.first, p.last);
-    return;
-  }
+}
+
+// A sparse pattern's fill-reducing ordering and symbolic analysis, and the slot of every product
+// and diagonal where the factorisation reads them. Its patterns and places, some tens of a
+// pile's megabytes, are gone before the products are grouped.
+void Mechanics::PlanSparse(FactorPattern& p, int n) {
   // Two rows that share coordinates meet through each of them: the ordering and the analysis
   // take every place once, and each product is told its place's slot.
   LargeVector<int> placeOf;
   const LargeVector<std::pair<int, int>> places = DistinctPlaces(p.products, n, placeOf);
-  Eigen::SparseMatrix<char> full(n, n);
-  SymmetricPattern(n, places, full);
-  // The minimum degree ordering that AMDOrdering makes, called on the symmetric pattern
-  // directly: AMDOrdering would first add the pattern's transpose to it, which for a pile's
-  // rows costs as much as the ordering.
-  Eigen::PermutationMatrix<Eigen::Dynamic, Eigen::Dynamic, int> inverse;
-  Eigen::internal::minimum_degree_ordering(full, inverse);
-  const Eigen::PermutationMatrix<Eigen::Dynamic, Eigen::Dynamic, int> order = inverse.inverse();
-  p.order.assign(order.indices().data(), order.indices().data() + n);
+  {
+    Eigen::SparseMatrix<char> full(n, n);
+    SymmetricPattern(n, places, full);
+    // The minimum degree ordering that AMDOrdering makes, called on the symmetric pattern
+    // directly: AMDOrdering would first add the pattern's transpose to it, which for a pile's
+    // rows costs as much as the ordering.
+    Eigen::PermutationMatrix<Eigen::Dynamic, Eigen::Dynamic, int> inverse;
+    Eigen::internal::minimum_degree_ordering(full, inverse);
+    const Eigen::PermutationMatrix<Eigen::Dynamic, Eigen::Dynamic, int> order = inverse.inverse();
+    p.order.assign(order.indices().data(), order.indices().data() + n);
+  }
   // Rows peeled from every end of a chain or tree at once, where that fills no more: its pivots
   // then wait for each other along half the chain, and those of its two ends overlap.
   // Where nothing peels (a pile's rows), the two orders are one and neither is costed.
-  std::vector<int> peeled = PeeledOrder(n, places, p.order);
-  if (peeled != p.order) {
-    const EliminationCost byDegree = CostOfOrder(n, places, p.order);
-    const EliminationCost byPeeling = CostOfOrder(n, places, peeled);
-    if (byPeeling.entries <= byDegree.entries && byPeeling.height < byDegree.height)
-      p.order.swap(peeled);
+  {
+    std::vector<int> peeled = PeeledOrder(n, places, p.order);
+    if (peeled != p.order) {
+      const EliminationCost byDegree = CostOfOrder(n, places, p.order);
+      const EliminationCost byPeeling = CostOfOrder(n, places, peeled);
+      if (byPeeling.entries <= byDegree.entries && byPeeling.height < byDegree.height)
+        p.order.swap(peeled);
+    }
   }
   // The reordered upper triangle is read only here: the analysis keeps what it needs of it.
   Eigen::SparseMatrix<double> upper;
@@ -844,11 +867,6 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
     p.products[i].slot = slotOf[placeOf[i]];
   for (int r = 0; r < n; ++r)
     p.diagonal[r] = place(p.order[r], p.order[r]);
-  GroupProducts(p);
-  // Grouped, the products are read only by place: a pile's list is the largest of its plan.
-  LargeVector<FactorPattern::Product>().swap(p.products);
-  p.laidOut.assign(p.ldl.LaidOutCount(), 0.0);
-  p.permuted.resize(n);
 }
 
 // Makes `to` the plan `from` was made as, with nothing of its values: as MakePattern would.

@@ -949,6 +949,8 @@ class Mechanics {
     int64_t lastUse = 0;
   };
   void MakePattern(FactorPattern& pattern, int n, bool dense);
+  void ListProducts(FactorPattern& pattern, int n, bool dense);
+  void PlanSparse(FactorPattern& pattern, int n);
   void CopyPlan(const FactorPattern& from, FactorPattern& to);
   static void GroupProducts(FactorPattern& pattern);
   static bool FactoriseValues(FactorPattern& pattern, double smallest);
