@@ -274,6 +274,48 @@ TEST(SparseLdl, ALargeFactorIsMadeBySupernodesAndAgreesWithRows) {
   }
 }
 
+// Right-hand sides that are zero in most blocks (a unit vector, a column of a few rows, with a
+// negative zero among its zeros) pass over the blocks they leave zero: each still solves the
+// matrix, agrees with the row by row factor, and comes out of a batch with a dense one as alone.
+TEST(SparseLdl, MostlyZeroRightHandSidesSolveTheMatrix) {
+  const int side = 70, n = side * side;
+  const std::vector<std::pair<int, int>> pattern = Grid(side);
+  const Eigen::MatrixXd a = Random(n, pattern, 5);
+  const Eigen::SparseMatrix<double> upper = Upper(a, pattern);
+  const Eigen::SparseMatrix<double> full =
+      Eigen::SparseMatrix<double>(upper.selfadjointView<Eigen::Upper>());
+  SparseLdl bySupernodes, byRows;
+  bySupernodes.Analyse(upper, SparseLdl::Method::BySupernodes);
+  byRows.Analyse(upper, SparseLdl::Method::ByRows);
+  ASSERT_TRUE(bySupernodes.Factorise(upper.valuePtr()));
+  ASSERT_TRUE(byRows.Factorise(upper.valuePtr()));
+  std::vector<Eigen::VectorXd> sides;
+  // Rows at the start of the factor, in its middle, and inside the last block of the tree,
+  // whose first columns are zero.
+  for (const int row : {0, n / 2 + 3, n - side / 2, n - 1}) {
+    sides.push_back(Eigen::VectorXd::Zero(n));
+    sides.back()[row] = 1;
+  }
+  sides.push_back(Eigen::VectorXd::Zero(n));
+  sides.back()[17] = 2.5;
+  sides.back()[18] = -1;
+  sides.back()[17 + side] = 0.25;
+  sides.back()[40] = -0.0;
+  for (const Eigen::VectorXd& b : sides) {
+    Eigen::VectorXd x = b, y = b;
+    bySupernodes.Solve(x.data());
+    byRows.Solve(y.data());
+    EXPECT_LE((full * x - b).cwiseAbs().maxCoeff(), 1e-12);
+    EXPECT_LE((x - y).cwiseAbs().maxCoeff(), 1e-12 * y.cwiseAbs().maxCoeff());
+    Eigen::VectorXd alone = b, batched = b;
+    Eigen::VectorXd dense = Eigen::VectorXd::LinSpaced(n, -2, 3);
+    bySupernodes.Solve(alone.data());
+    double* const both[2] = {dense.data(), batched.data()};
+    bySupernodes.Solve(both, 2);
+    EXPECT_EQ(batched, alone);
+  }
+}
+
 // Forward solves of right-hand sides with a few nonzeros reach only the supernodes above them,
 // and two of them, weighted by the pivots, give an entry of A^-1 b without a backward pass.
 TEST(SparseLdl, SparseForwardSolvesGiveEntriesOfTheInverseProduct) {
