@@ -167,8 +167,10 @@ void SparseLdl::AnalyseSupernodes(const Eigen::SparseMatrix<double>& upper,
       laidOutPlace_[p] = blockBegin_[s] + static_cast<int>(Column(i - first, rows)) + r;
     }
   laidOutCount_ = blockBegin_[supernodes];
-  block_.assign(laidOutCount_, 0.0);
-  input_.assign(laidOutCount_, 0.0);
+  // The first factorisation makes every block whole from its values, reading neither array:
+  // they are left unset until then.
+  block_.resize(laidOutCount_);
+  input_.resize(laidOutCount_);
   factorised_ = false;
   remake_.assign(supernodes, 1);
   nextRow_.assign(supernodes, 0);

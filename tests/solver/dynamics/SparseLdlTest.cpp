@@ -565,6 +565,30 @@ TEST(LargeVector, KeepsItsValuesAsItMovesOntoLargePagesAndOff) {
   EXPECT_EQ(large.front(), 3.0);
 }
 
+// Elements made without a value are default-initialised: a record keeps its member
+// initialisers, and a value given to a resize, an assignment or a construction is taken, on
+// either size of array, over memory that held other values before.
+TEST(LargeVector, SetsWhatItIsGivenAndRecordsTheirInitialisers) {
+  struct Record {
+    int index = -1;
+    double weight = 0.5;
+  };
+  for (const size_t count : {size_t{16}, detail::kLargePage / sizeof(Record) + 3}) {
+    LargeVector<Record> records(count);
+    EXPECT_EQ(records.back().index, -1);
+    EXPECT_EQ(records.front().weight, 0.5);
+    LargeVector<double> values(count, 7.0);
+    values.clear();
+    values.resize(count, 0.0);
+    EXPECT_EQ(values[count / 2], 0.0);
+    EXPECT_EQ(values.back(), 0.0);
+    values.assign(count, -1.5);
+    EXPECT_EQ(values[count - 2], -1.5);
+    LargeVector<std::pair<int, int>> pairs(count, {2, 3});
+    EXPECT_EQ(pairs.back(), std::make_pair(2, 3));
+  }
+}
+
 // The solver's kept lists trade places with those in use by swapping, one on large pages with
 // one on the heap, and compare a plan's entries with the present ones: each buffer goes with its
 // values, and is given back where it came from when its list is done with.
