@@ -526,7 +526,7 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
   // Products are grouped by their place, so each sum stays in a register; places that no
   // product reaches keep the zero they were given when the pattern was made.
   double* values = dense ? p.matrix.data() : p.laidOut.data();
-  const size_t groups = p.groupSlot.size();
+  const size_t groups = p.Groups().groupSlot.size();
   // A pattern that a bounded solve has held rows of keeps the matrix before holding.
   p.keepsAssembled = p.keepsAssembled || held != nullptr;
   bool changed = true;
@@ -542,7 +542,7 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
     if (p.keepsAssembled) {
       p.assembled.resize(groups);
       for (size_t group = 0; group < groups; ++group)
-        p.assembled[group] = values[p.groupSlot[group]];
+        p.assembled[group] = values[p.Groups().groupSlot[group]];
       p.assembledFrom = flat_;
     }
     // New entries with no row held make a new matrix: comparing it with the last one would
@@ -585,11 +585,12 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
 // mispredicted branches than its arithmetic. The first product of every place comes first, one
 // per place in the order of the places, and sets it, so no place needs clearing before.
 void Mechanics::Assemble(const FactorPattern& p, double* values) const {
-  const std::pair<int, int>* pairs = p.pairs.data();
-  const int* slots = p.productSlot.data();
+  const FactorPattern::Grouping& g = p.Groups();
+  const std::pair<int, int>* pairs = g.pairs.data();
+  const int* slots = g.productSlot.data();
   const double* weighted = weighted_.data();
   const double* flat = flat_.data();
-  const size_t groups = p.groupSlot.size(), products = p.pairs.size();
+  const size_t groups = g.groupSlot.size(), products = g.pairs.size();
   for (size_t k = 0; k < groups; ++k)
     values[slots[k]] = weighted[pairs[k].first] * flat[pairs[k].second];
   for (size_t k = groups; k < products; ++k)
@@ -620,16 +621,17 @@ void Mechanics::AssembleUngrouped(const FactorPattern& p, double* values) const 
 // places: a pile's are many, and each is reached where the factorisation lays it out.
 bool Mechanics::HoldAndCompare(FactorPattern& p, double* values, const std::vector<char>* held,
                                const double* from) {
-  const size_t groups = p.groupSlot.size();
+  const FactorPattern::Grouping& g = p.Groups();
+  const size_t groups = g.groupSlot.size();
   bool changed = p.factored.size() != groups;
   p.factored.resize(groups);
   double* factored = p.factored.data();
-  const int* slots = p.groupSlot.data();
+  const int* slots = g.groupSlot.data();
   const char* holding = held != nullptr ? held->data() : nullptr;
   for (size_t group = 0; group < groups; ++group) {
     double value = from != nullptr ? from[group] : values[slots[group]];
     if (holding != nullptr) {
-      const auto [a, b] = p.groupRows[group];
+      const auto [a, b] = g.groupRows[group];
       if (holding[a] || holding[b]) value = a == b ? 1.0 : 0.0;
     }
     values[slots[group]] = value;
@@ -667,8 +669,14 @@ void Mechanics::GroupProducts(FactorPattern& p) {
   LargeVector<int> end(static_cast<size_t>(places) + 1, 0);
   for (const auto& product : p.products)
     ++end[product.slot + 1];
-  for (int slot = 0; slot < places; ++slot)
+  // The places reached are counted on the way: the lists of them are then made at their size,
+  // where grown as they were found, a pile's would leave their earlier sizes behind as new
+  // memory.
+  size_t reached = 0;
+  for (int slot = 0; slot < places; ++slot) {
+    reached += end[slot + 1] != 0 ? 1 : 0;
     end[slot + 1] += end[slot];
+  }
   // The products of each place in their own order, with what the grouping reads of them: a
   // pile's products are many, and read through their indices they would be read at random.
   struct Placed {
@@ -678,32 +686,36 @@ void Mechanics::GroupProducts(FactorPattern& p) {
   for (const auto& product : p.products)
     bySlot[end[product.slot]++] = {product.a, product.b, product.rowA, product.rowB};
   auto begin = [&](int slot) { return slot == 0 ? 0 : end[slot - 1]; };
-  p.groupSlot.clear();
-  p.groupRows.clear();
+  auto grouping = std::make_shared<FactorPattern::Grouping>();
+  LargeVector<int>& groupSlot = grouping->groupSlot;
+  LargeVector<std::pair<int, int>>& groupRows = grouping->groupRows;
+  groupSlot.reserve(reached);
+  groupRows.reserve(reached);
   for (int slot = 0; slot < places; ++slot)
     if (end[slot] > begin(slot)) {
-      p.groupSlot.push_back(slot);
+      groupSlot.push_back(slot);
       const Placed& first = bySlot[begin(slot)];
-      p.groupRows.emplace_back(first.rowA, first.rowB);
+      groupRows.emplace_back(first.rowA, first.rowB);
     }
   // The products are added in the order of their ranks: every place's first product, then
   // every place's second... so that additions that follow each other go to different places
   // and need not wait for each other, while each place still adds its products in their own
   // order. The places still to add to shrink as their products run out.
-  p.pairs.resize(count);
-  p.productSlot.resize(count);
-  LargeVector<int> open(p.groupSlot);
+  grouping->pairs.resize(count);
+  grouping->productSlot.resize(count);
+  LargeVector<int> open(groupSlot);
   size_t next = 0;
   for (int r = 0; !open.empty(); ++r) {
     size_t kept = 0;
     for (const int slot : open) {
       const Placed& product = bySlot[begin(slot) + r];
-      p.pairs[next] = {product.a, product.b};
-      p.productSlot[next++] = slot;
+      grouping->pairs[next] = {product.a, product.b};
+      grouping->productSlot[next++] = slot;
       if (end[slot] - begin(slot) > r + 1) open[kept++] = slot;
     }
     open.resize(kept);
   }
+  p.grouping = std::move(grouping);
   p.grouped = true;
 }
 
@@ -720,10 +732,33 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
   p.keepsAssembled = false;
   p.grouped = false;
   p.products.clear();
-  p.groupSlot.clear();
-  p.groupRows.clear();
-  p.pairs.clear();
-  p.productSlot.clear();
+  p.grouping.reset();
+  ListProducts(p, n, dense);
+  p.diagonal.resize(n);
+  if (dense) {
+    p.matrix.setZero(n, n);
+    for (int r = 0; r < n; ++r)
+      p.diagonal[r] = r * n + r;
+    std::vector<char> meets(static_cast<size_t>(n) * n, 0);
+    for (const auto& product : p.products)
+      meets[product.slot] = 1;
+    PlanEnvelope(
+        n, [&](int r, int c) { return meets[static_cast<size_t>(c) * n + r] != 0; }, p.denseOrder,
+        p.first, p.last);
+    return;
+  }
+  PlanSparse(p, n);
+  GroupProducts(p);
+  // Grouped, the products are read only by place: a pile's list is the largest of its plan.
+  LargeVector<FactorPattern::Product>().swap(p.products);
+  p.laidOut.assign(p.ldl.LaidOutCount(), 0.0);
+  p.permuted.resize(n);
+}
+
+// The products of the row set's entries, coordinate by coordinate, and how many coordinates
+// with mass the rows reach. The entries by coordinate are needed only for this, and a pile's
+// are megabytes: they are gone before the ordering starts.
+void Mechanics::ListProducts(FactorPattern& p, int n, bool dense) {
   // The entries by coordinate (coordinate, row, index into the row set's entries): sorted, so
   // that the plan costs what the row set holds, not what the world holds.
   struct Entry {
@@ -778,46 +813,43 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
     for (size_t i = begin; i < end; ++i)
       for (size_t j = begin; j < end; ++j)
         if (byDof[i].row >= byDof[j].row) {
-          p.products.push_back({byDof[i].flat, byDof[j].flat, byDof[i].dof,
+          p.products.push_back({byDof[i].flat, byDof[j].flat,
                                 dense ? byDof[j].row * n + byDof[i].row : 0, byDof[i].row,
                                 byDof[j].row});
         }
   }
-  p.diagonal.resize(n);
-  if (dense) {
-    p.matrix.setZero(n, n);
-    for (int r = 0; r < n; ++r)
-      p.diagonal[r] = r * n + r;
-    std::vector<char> meets(static_cast<size_t>(n) * n, 0);
-    for (const auto& product : p.products)
-      meets[product.slot] = 1;
-    PlanEnvelope(
-        n, [&](int r, int c) { return meets[static_cast<size_t>(c) * n + r] != 0; }, p.denseOrder,
-        p.first, p.last);
-    return;
-  }
+}
+
+// A sparse pattern's fill-reducing ordering and symbolic analysis, and the slot of every product
+// and diagonal where the factorisation reads them. Its patterns and places, some tens of a
+// pile's megabytes, are gone before the products are grouped.
+void Mechanics::PlanSparse(FactorPattern& p, int n) {
   // Two rows that share coordinates meet through each of them: the ordering and the analysis
   // take every place once, and each product is told its place's slot.
   LargeVector<int> placeOf;
   const LargeVector<std::pair<int, int>> places = DistinctPlaces(p.products, n, placeOf);
-  Eigen::SparseMatrix<char> full(n, n);
-  SymmetricPattern(n, places, full);
-  // The minimum degree ordering that AMDOrdering makes, called on the symmetric pattern
-  // directly: AMDOrdering would first add the pattern's transpose to it, which for a pile's
-  // rows costs as much as the ordering.
-  Eigen::PermutationMatrix<Eigen::Dynamic, Eigen::Dynamic, int> inverse;
-  Eigen::internal::minimum_degree_ordering(full, inverse);
-  const Eigen::PermutationMatrix<Eigen::Dynamic, Eigen::Dynamic, int> order = inverse.inverse();
-  p.order.assign(order.indices().data(), order.indices().data() + n);
+  {
+    Eigen::SparseMatrix<char> full(n, n);
+    SymmetricPattern(n, places, full);
+    // The minimum degree ordering that AMDOrdering makes, called on the symmetric pattern
+    // directly: AMDOrdering would first add the pattern's transpose to it, which for a pile's
+    // rows costs as much as the ordering.
+    Eigen::PermutationMatrix<Eigen::Dynamic, Eigen::Dynamic, int> inverse;
+    Eigen::internal::minimum_degree_ordering(full, inverse);
+    const Eigen::PermutationMatrix<Eigen::Dynamic, Eigen::Dynamic, int> order = inverse.inverse();
+    p.order.assign(order.indices().data(), order.indices().data() + n);
+  }
   // Rows peeled from every end of a chain or tree at once, where that fills no more: its pivots
   // then wait for each other along half the chain, and those of its two ends overlap.
   // Where nothing peels (a pile's rows), the two orders are one and neither is costed.
-  std::vector<int> peeled = PeeledOrder(n, places, p.order);
-  if (peeled != p.order) {
-    const EliminationCost byDegree = CostOfOrder(n, places, p.order);
-    const EliminationCost byPeeling = CostOfOrder(n, places, peeled);
-    if (byPeeling.entries <= byDegree.entries && byPeeling.height < byDegree.height)
-      p.order.swap(peeled);
+  {
+    std::vector<int> peeled = PeeledOrder(n, places, p.order);
+    if (peeled != p.order) {
+      const EliminationCost byDegree = CostOfOrder(n, places, p.order);
+      const EliminationCost byPeeling = CostOfOrder(n, places, peeled);
+      if (byPeeling.entries <= byDegree.entries && byPeeling.height < byDegree.height)
+        p.order.swap(peeled);
+    }
   }
   // The reordered upper triangle is read only here: the analysis keeps what it needs of it.
   Eigen::SparseMatrix<double> upper;
@@ -839,11 +871,6 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
     p.products[i].slot = slotOf[placeOf[i]];
   for (int r = 0; r < n; ++r)
     p.diagonal[r] = place(p.order[r], p.order[r]);
-  GroupProducts(p);
-  // Grouped, the products are read only by place: a pile's list is the largest of its plan.
-  LargeVector<FactorPattern::Product>().swap(p.products);
-  p.laidOut.assign(p.ldl.LaidOutCount(), 0.0);
-  p.permuted.resize(n);
 }
 
 // Makes `to` the plan `from` was made as, with nothing of its values: as MakePattern would.
@@ -854,10 +881,7 @@ void Mechanics::CopyPlan(const FactorPattern& from, FactorPattern& to) {
   if (&from != &to) {
     to.structure = from.structure;
     to.products = from.products;
-    to.pairs = from.pairs;
-    to.productSlot = from.productSlot;
-    to.groupSlot = from.groupSlot;
-    to.groupRows = from.groupRows;
+    to.grouping = from.grouping;
     to.diagonal = from.diagonal;
     to.coordinates = from.coordinates;
     to.n = from.n;
@@ -897,10 +921,12 @@ void Mechanics::PlanPinAssembly(const std::vector<int>& rows) {
   for (int r : rows)
     for (int k = 0; k < rows_[r].count; ++k)
       placeOf.push_back(rows_[r].begin + k);
-  a.pairs.resize(p.pairs.size());
-  a.weight.resize(p.pairs.size());
-  for (size_t k = 0; k < p.pairs.size(); ++k) {
-    a.pairs[k] = {placeOf[p.pairs[k].first], placeOf[p.pairs[k].second]};
+  const std::pair<int, int>* pairs = p.Groups().pairs.data();
+  const size_t products = p.Groups().pairs.size();
+  a.pairs.resize(products);
+  a.weight.resize(products);
+  for (size_t k = 0; k < products; ++k) {
+    a.pairs[k] = {placeOf[pairs[k].first], placeOf[pairs[k].second]};
     a.weight[k] = invMass_[entries_[a.pairs[k].first].first];
   }
   a.pattern = pattern_;
@@ -932,9 +958,9 @@ bool Mechanics::FactorisePinRows(const std::vector<int>& rows) {
   const std::pair<int, double>* entries = entries_.data();
   const double* weight = a.weight.data();
   const std::pair<int, int>* pairs = a.pairs.data();
-  const int* slots = p.productSlot.data();
+  const int* slots = p.Groups().productSlot.data();
   double* values = p.laidOut.data();
-  const size_t groups = p.groupSlot.size(), products = a.pairs.size();
+  const size_t groups = p.Groups().groupSlot.size(), products = a.pairs.size();
   auto product = [&](size_t k) {
     return entries[pairs[k].first].second * weight[k] * entries[pairs[k].second].second;
   };

@@ -11,6 +11,8 @@
 #include <cstddef>
 #include <cstdlib>
 #include <new>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #if defined(__linux__)
@@ -51,6 +53,18 @@ struct LargePageAllocator {
     madvise(memory, whole, MADV_HUGEPAGE);
 #endif
     return static_cast<T*>(memory);
+  }
+
+  // New elements made without a value are default-initialised: a plain number is left unset
+  // (resize or construct with a value to have one). The large arrays are nearly all written
+  // whole before they are read, and clearing first would write each megabyte twice.
+  template <class U>
+  void construct(U* place) noexcept(std::is_nothrow_default_constructible_v<U>) {
+    ::new (static_cast<void*>(place)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* place, Args&&... args) {
+    ::new (static_cast<void*>(place)) U(std::forward<Args>(args)...);
   }
 
   void deallocate(T* memory, std::size_t count) {

@@ -923,15 +923,24 @@ class Mechanics {
   // reused while its matrix is unchanged.
   struct FactorPattern {
     struct Product {
-      int a, b, dof, slot;  // entries a and b of the row set, through coordinate dof
+      int a, b, slot;          // entries a and b of the row set, and their place
       int rowA = 0, rowB = 0;  // the rows of those entries
     };
+    // The products grouped by place. It follows from the plan alone, and a pile's is tens of
+    // megabytes: patterns planned alike (CopyPlan) share it rather than each holding a copy.
+    struct Grouping {
+      LargeVector<std::pair<int, int>> pairs;      // the entries a and b of each product
+      LargeVector<int> productSlot;                // where each product is added
+      LargeVector<int> groupSlot;                  // per place: where it is
+      LargeVector<std::pair<int, int>> groupRows;  // per place: the two rows it joins
+    };
+    const Grouping& Groups() const {
+      static const Grouping none;
+      return grouping != nullptr ? *grouping : none;
+    }
     LargeVector<int> structure;     // every row's entry count, then every entry's coordinate
     LargeVector<Product> products;  // as the entries make them
-    LargeVector<std::pair<int, int>> pairs;  // the entries a and b of each product, by place
-    LargeVector<int> productSlot;            // where each product is added
-    LargeVector<int> groupSlot;              // per place: where it is
-    LargeVector<std::pair<int, int>> groupRows;  // per place: the two rows it joins
+    std::shared_ptr<const Grouping> grouping;  // null until the products are grouped
     std::vector<int> diagonal;               // per row: where its diagonal is
     bool regularised = false;                // contact rows' compliance is on the diagonal
     int coordinates = 0;                     // the coordinates with mass that the rows reach
@@ -961,6 +970,8 @@ class Mechanics {
     int64_t lastUse = 0;
   };
   void MakePattern(FactorPattern& pattern, int n, bool dense);
+  void ListProducts(FactorPattern& pattern, int n, bool dense);
+  void PlanSparse(FactorPattern& pattern, int n);
   void CopyPlan(const FactorPattern& from, FactorPattern& to);
   static void GroupProducts(FactorPattern& pattern);
   static bool FactoriseValues(FactorPattern& pattern, double smallest);

@@ -1,6 +1,8 @@
 #include "solver/dynamics/SparseLdl.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 // The dense work of a large factor runs on the widest vectors the processor has, chosen when
@@ -30,6 +32,16 @@ double Dot(const double* a, const double* b, int length) {
   for (; i < length; ++i)
     s0 += a[i] * b[i];
   return (s0 + s1) + (s2 + s3);
+}
+
+// Whether every value is +0.0, to the bit: a block of such values stays as it is through the
+// forward pass, where -0.0 could turn into +0.0.
+// Inline, and the first value apart: a dense right-hand side answers at it for every block.
+inline bool AllPositiveZero(const double* values, int length) {
+  if (std::bit_cast<uint64_t>(values[0]) != 0) return false;
+  for (int i = 1; i < length; ++i)
+    if (std::bit_cast<uint64_t>(values[i]) != 0) return false;
+  return true;
 }
 
 }  // namespace
@@ -157,8 +169,10 @@ void SparseLdl::AnalyseSupernodes(const Eigen::SparseMatrix<double>& upper,
       laidOutPlace_[p] = blockBegin_[s] + static_cast<int>(Column(i - first, rows)) + r;
     }
   laidOutCount_ = blockBegin_[supernodes];
-  block_.assign(laidOutCount_, 0.0);
-  input_.assign(laidOutCount_, 0.0);
+  // The first factorisation makes every block whole from its values, reading neither array:
+  // they are left unset until then.
+  block_.resize(laidOutCount_);
+  input_.resize(laidOutCount_);
   factorised_ = false;
   remake_.assign(supernodes, 1);
   nextRow_.assign(supernodes, 0);
@@ -485,6 +499,10 @@ YB_WIDE_VECTORS void SparseLdl::SolveSupernodes(double* const* xs, int count) co
     for (int v = 0; v < count; ++v) {
       double* x = xs[v];
       double* own = x + first;
+      // A block whose part of the right-hand side is all zero (of positive sign) leaves it so
+      // and changes no row below it: a solve for a unit vector, or a column of a few rows,
+      // reaches only the blocks on their paths up the tree.
+      if (AllPositiveZero(own, columns)) continue;
       // The block's own triangle, four columns to a pass over the rows below them; each row
       // still takes the columns one after the other, as column by column.
       int t = 0;

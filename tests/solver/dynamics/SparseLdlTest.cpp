@@ -274,6 +274,48 @@ TEST(SparseLdl, ALargeFactorIsMadeBySupernodesAndAgreesWithRows) {
   }
 }
 
+// Right-hand sides that are zero in most blocks (a unit vector, a column of a few rows, with a
+// negative zero among its zeros) pass over the blocks they leave zero: each still solves the
+// matrix, agrees with the row by row factor, and comes out of a batch with a dense one as alone.
+TEST(SparseLdl, MostlyZeroRightHandSidesSolveTheMatrix) {
+  const int side = 70, n = side * side;
+  const std::vector<std::pair<int, int>> pattern = Grid(side);
+  const Eigen::MatrixXd a = Random(n, pattern, 5);
+  const Eigen::SparseMatrix<double> upper = Upper(a, pattern);
+  const Eigen::SparseMatrix<double> full =
+      Eigen::SparseMatrix<double>(upper.selfadjointView<Eigen::Upper>());
+  SparseLdl bySupernodes, byRows;
+  bySupernodes.Analyse(upper, SparseLdl::Method::BySupernodes);
+  byRows.Analyse(upper, SparseLdl::Method::ByRows);
+  ASSERT_TRUE(bySupernodes.Factorise(upper.valuePtr()));
+  ASSERT_TRUE(byRows.Factorise(upper.valuePtr()));
+  std::vector<Eigen::VectorXd> sides;
+  // Rows at the start of the factor, in its middle, and inside the last block of the tree,
+  // whose first columns are zero.
+  for (const int row : {0, n / 2 + 3, n - side / 2, n - 1}) {
+    sides.push_back(Eigen::VectorXd::Zero(n));
+    sides.back()[row] = 1;
+  }
+  sides.push_back(Eigen::VectorXd::Zero(n));
+  sides.back()[17] = 2.5;
+  sides.back()[18] = -1;
+  sides.back()[17 + side] = 0.25;
+  sides.back()[40] = -0.0;
+  for (const Eigen::VectorXd& b : sides) {
+    Eigen::VectorXd x = b, y = b;
+    bySupernodes.Solve(x.data());
+    byRows.Solve(y.data());
+    EXPECT_LE((full * x - b).cwiseAbs().maxCoeff(), 1e-12);
+    EXPECT_LE((x - y).cwiseAbs().maxCoeff(), 1e-12 * y.cwiseAbs().maxCoeff());
+    Eigen::VectorXd alone = b, batched = b;
+    Eigen::VectorXd dense = Eigen::VectorXd::LinSpaced(n, -2, 3);
+    bySupernodes.Solve(alone.data());
+    double* const both[2] = {dense.data(), batched.data()};
+    bySupernodes.Solve(both, 2);
+    EXPECT_EQ(batched, alone);
+  }
+}
+
 // Forward solves of right-hand sides with a few nonzeros reach only the supernodes above them,
 // and two of them, weighted by the pivots, give an entry of A^-1 b without a backward pass.
 TEST(SparseLdl, SparseForwardSolvesGiveEntriesOfTheInverseProduct) {
@@ -521,6 +563,30 @@ TEST(LargeVector, KeepsItsValuesAsItMovesOntoLargePagesAndOff) {
   large.assign(10, 3.0);
   large.shrink_to_fit();
   EXPECT_EQ(large.front(), 3.0);
+}
+
+// Elements made without a value are default-initialised: a record keeps its member
+// initialisers, and a value given to a resize, an assignment or a construction is taken, on
+// either size of array, over memory that held other values before.
+TEST(LargeVector, SetsWhatItIsGivenAndRecordsTheirInitialisers) {
+  struct Record {
+    int index = -1;
+    double weight = 0.5;
+  };
+  for (const size_t count : {size_t{16}, detail::kLargePage / sizeof(Record) + 3}) {
+    LargeVector<Record> records(count);
+    EXPECT_EQ(records.back().index, -1);
+    EXPECT_EQ(records.front().weight, 0.5);
+    LargeVector<double> values(count, 7.0);
+    values.clear();
+    values.resize(count, 0.0);
+    EXPECT_EQ(values[count / 2], 0.0);
+    EXPECT_EQ(values.back(), 0.0);
+    values.assign(count, -1.5);
+    EXPECT_EQ(values[count - 2], -1.5);
+    LargeVector<std::pair<int, int>> pairs(count, {2, 3});
+    EXPECT_EQ(pairs.back(), std::make_pair(2, 3));
+  }
 }
 
 // The solver's kept lists trade places with those in use by swapping, one on large pages with
