@@ -121,9 +121,11 @@ template <class Entry, class Allocator, class KeyOf>
 KeyCursor(const std::vector<Entry, Allocator>&, KeyOf)
     -> KeyCursor<Entry, KeyOf, std::vector<Entry, Allocator>>;
 
-// The value kept for a key in a list of (key, value) pairs sorted by key, or zero.
+// The value kept for a key in a list of (key, value) pairs sorted by key, or zero. Inline, as
+// Find is: a pile's solve asks it for every point, and a call apiece costs as much as the
+// common answers do.
 template <class Entry, class List>
-auto ValueOr0(KeyCursor<Entry, FirstOf, List>& cursor, const typename Entry::first_type& key) {
+[[gnu::always_inline]] inline auto ValueOr0(KeyCursor<Entry, FirstOf, List>& cursor, const typename Entry::first_type& key) {
   const Entry* found = cursor.Find(key);
   return found != nullptr ? found->second : typename Entry::second_type{};
 }

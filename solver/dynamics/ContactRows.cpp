@@ -1247,10 +1247,18 @@ void Mechanics::SolveContactRounds() {
   const bool fromNothing = solvesFromNothing_ && !sweptContacts_;
   contact::KeyCursor lastForces(lastPointForces_, contact::FirstOf{});
   // Whether no point starts with a force: the first evaluation of a pile, or one from nothing.
+  // The points are looked up in the order of their keys: a manifold's two points may have come
+  // out the other way round, and the cursor would go back for the second and on again past
+  // the first.
   bool cold = true;
-  for (ContactPoint& p : contactPoints_) {
-    p.force = fromNothing ? 0.0 : contact::ValueOr0(lastForces, p.key);
-    cold = cold && p.force == 0;
+  for (const ContactManifold& m : manifolds_) {
+    ContactPoint* points = contactPoints_.data() + m.first;
+    const bool reversed = m.count == 2 && points[1].key < points[0].key;
+    for (int k = 0; k < m.count; ++k) {
+      ContactPoint& p = points[reversed ? 1 - k : k];
+      p.force = fromNothing ? 0.0 : contact::ValueOr0(lastForces, p.key);
+      cold = cold && p.force == 0;
+    }
   }
   for (ContactManifold& m : manifolds_) {
     m.friction = 0;
