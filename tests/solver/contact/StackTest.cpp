@@ -7,51 +7,15 @@
 #include <cmath>
 
 #include "solver/dynamics/Simulation.h"
+#include "tests/solver/dynamics/Scenes.h"
 
 namespace yb::dynamics {
 namespace {
 
 constexpr double g = 9.81;
 
-// A wide fixed floor whose top is at y = 0.
-Body Floor(double staticFriction, double kineticFriction) {
-  Body floor;
-  floor.anchored = 1;
-  floor.y = -0.5;
-  floor.shape.kind = Shape::Kind::Rectangle;
-  floor.shape.w = 200;
-  floor.shape.h = 1;
-  floor.staticFriction = staticFriction;
-  floor.kineticFriction = kineticFriction;
-  return floor;
-}
-
-struct Pyramid {
-  Model model;
-  int floorBody = kNone;
-  std::vector<int> boxes;
-  explicit Pyramid(int rows) {
-    floorBody = model.AddBody(Floor(0.6, 0.6));
-    const double size = 0.5, gap = 0.025;
-    for (int row = 0; row < rows; ++row)
-      for (int k = 0; k < rows - row; ++k) {
-        Body box;
-        box.x = (k - (rows - row - 1) / 2.0) * (size + gap);
-        box.y = size / 2 + row * size;
-        box.mass = 1;
-        box.moment = size * size / 6;
-        box.shape.kind = Shape::Kind::Rectangle;
-        box.shape.w = box.shape.h = size;
-        box.staticFriction = box.kineticFriction = 0.6;
-        boxes.push_back(model.AddBody(box));
-      }
-    model.AddField(MakeLineGravity(boxes, g));
-    CollisionGroup all;
-    all.mode = 1;
-    all.includes = false;
-    model.collisionGroups.push_back(all);
-  }
-};
+using scenes::Floor;
+using scenes::Pyramid;
 
 RunSettings Defaults(RunMode mode) {
   RunSettings settings;

@@ -228,4 +228,46 @@ struct GearTrain {
   }
 };
 
+// A wide fixed floor whose top is at y = 0.
+inline Body Floor(double staticFriction, double kineticFriction) {
+  Body floor;
+  floor.anchored = 1;
+  floor.y = -0.5;
+  floor.shape.kind = Shape::Kind::Rectangle;
+  floor.shape.w = 200;
+  floor.shape.h = 1;
+  floor.staticFriction = staticFriction;
+  floor.kineticFriction = kineticFriction;
+  return floor;
+}
+
+// A pyramid of half-metre boxes of 1 kg on that floor, each a little apart from its neighbours
+// in its row, every body colliding with every other, under gravity; `friction` is every body's.
+struct Pyramid {
+  Model model;
+  int floorBody = kNone;
+  std::vector<int> boxes;
+  explicit Pyramid(int rows, double friction = 0.6) {
+    floorBody = model.AddBody(Floor(friction, friction));
+    const double size = 0.5, gap = 0.025;
+    for (int row = 0; row < rows; ++row)
+      for (int k = 0; k < rows - row; ++k) {
+        Body box;
+        box.x = (k - (rows - row - 1) / 2.0) * (size + gap);
+        box.y = size / 2 + row * size;
+        box.mass = 1;
+        box.moment = size * size / 6;
+        box.shape.kind = Shape::Kind::Rectangle;
+        box.shape.w = box.shape.h = size;
+        box.staticFriction = box.kineticFriction = friction;
+        boxes.push_back(model.AddBody(box));
+      }
+    model.AddField(MakeLineGravity(boxes, kGravity));
+    CollisionGroup all;
+    all.mode = 1;
+    all.includes = false;
+    model.collisionGroups.push_back(all);
+  }
+};
+
 }  // namespace yb::dynamics::scenes
