@@ -38,9 +38,9 @@ inline double ThreadSeconds() {
   return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
 }
 
-// The page faults of this thread so far: one at the first touch of every page of new memory (or
-// of every large page). On a virtual machine each costs a trap that the processor time above
-// counts, and a crowd's engine takes thousands as it is built: a row's time is read beside them.
+// The page faults of this thread so far: one at the first touch of every page of new memory. On
+// a virtual machine each costs a trap that the processor time above counts, and a crowd's engine
+// takes thousands as it is built: a row's time is read beside them.
 inline long ThreadPageFaults() {
   rusage usage{};
   getrusage(RUSAGE_THREAD, &usage);

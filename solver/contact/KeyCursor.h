@@ -28,7 +28,7 @@ struct FirstOf {
 // step or two per key where a binary search of the whole list would cost its logarithm, and a
 // pile's lists are long. A key below the last one asked for gallops back from there in the same
 // way, so any order of look-ups gives the answers a binary search gives. The list may come from
-// any allocator: a pile's lists are long enough to be worth placing on large pages.
+// any allocator: a pile's lists are the solver's large arrays, which leave new elements unset.
 template <class Entry, class KeyOf = Itself, class List = std::vector<Entry>>
 class KeyCursor {
  public:
