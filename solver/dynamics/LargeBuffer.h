@@ -4,12 +4,12 @@
 // They are nearly all written whole before they are read, so their new elements are left
 // unset rather than cleared first (see construct below).
 //
-// They stay on the ordinary pages of the heap. Large pages (2 MiB) were tried for them: the
-// kernel clears a large page whole when it is first written, and on a virtual machine handing
-// out memory it has not touched before that cost some times what the ordinary pages of the same
-// part do. A crowd's contact lists and a pile's plan are written once or twice each, and the
-// start of a 5,000-body pile took a fifth longer on large pages, while its later solves, which
-// stream through the factor again and again, gained a few per cent at most.
+// They stay on the ordinary pages of the heap. The kernel clears a large page (2 MiB) whole when
+// it is first written, and on a virtual machine handing out memory it has not touched before,
+// that costs some times what the ordinary pages of the same part do. A crowd's contact lists and
+// a pile's plan are written once or twice each: on large pages the start of a 5,000-body pile
+// takes a fifth longer, while its later solves, which stream through the factor again and
+// again, gain a few per cent at most.
 
 #include <cstddef>
 #include <new>
