@@ -547,7 +547,9 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
     }
     // New entries with no row held make a new matrix: comparing it with the last one would
     // cost a pass and nearly never spare a factorisation. What it was made of is then unknown.
-    if (held != nullptr)
+    // A factor made by supernodes compares all the same: blocks that kept their values are not
+    // made again, and the next factorisation, with rows held, learns which blocks those change.
+    if (held != nullptr || p.ldl.BySupernodes())
       changed = HoldAndCompare(p, values, held);
     else
       p.factored.clear();
@@ -556,7 +558,10 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
   // copied (and the buffer keeps its size, so it is not cleared before it is rewritten).
   p.entries.swap(flat_);
   p.entriesHeldNone = held == nullptr;
-  if (!changed) return;
+  if (!changed) {
+    p.blocksKnown = false;
+    return;
+  }
   // More free rows than coordinates they can move make J W J' singular: only the compliance
   // makes it solvable. A factorisation without it would only run to the pivot that fails, and
   // leave the factor nothing of the last one to keep (a pile's rows outnumber its coordinates
@@ -565,13 +570,15 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
   if (held != nullptr) freeRows -= static_cast<int>(std::count(held->begin(), held->end(), 1));
   const bool singular = contacts && freeRows > p.coordinates;
   p.regularised = false;
-  if (!singular && FactoriseValues(p, contacts ? 1e-9 : 0.0)) {
-    if (held == nullptr && onlyPlainPins_ && !dense) PlanPinAssembly(rows);
-    return;
+  if (!singular) {
+    AddCompliance(p, values, rows, held, false);
+    if (FactoriseValues(p, contacts ? 1e-9 : 0.0)) {
+      if (held == nullptr && onlyPlainPins_ && !dense) PlanPinAssembly(rows);
+      return;
+    }
   }
   if (contacts) {
-    for (int r = 0; r < n; ++r)
-      if (held == nullptr || !(*held)[r]) values[p.diagonal[r]] += rows_[rows[r]].compliance;
+    AddCompliance(p, values, rows, held, true);
     p.regularised = true;
     if (FactoriseValues(p, 0.0)) return;
   }
@@ -619,11 +626,16 @@ void Mechanics::AssembleUngrouped(const FactorPattern& p, double* values) const 
 // the order of the places) where it is given, and keeps the values the factorisation is made of
 // as they are compared with the last ones; true when they changed. All in one pass over the
 // places: a pile's are many, and each is reached where the factorisation lays it out.
+// A factor made by supernodes learns on the way which of its blocks hold a changed place: the
+// places come in ascending order, and so do the blocks.
 bool Mechanics::HoldAndCompare(FactorPattern& p, double* values, const std::vector<char>* held,
                                const double* from) {
   const FactorPattern::Grouping& g = p.Groups();
   const size_t groups = g.groupSlot.size();
   bool changed = p.factored.size() != groups;
+  p.blocksKnown = !changed && !p.dense && p.ldl.BySupernodes();
+  if (p.blocksKnown) p.changedBlocks.assign(p.ldl.Supernodes(), 0);
+  int block = 0;
   p.factored.resize(groups);
   double* factored = p.factored.data();
   const int* slots = g.groupSlot.data();
@@ -635,17 +647,47 @@ bool Mechanics::HoldAndCompare(FactorPattern& p, double* values, const std::vect
       if (holding[a] || holding[b]) value = a == b ? 1.0 : 0.0;
     }
     values[slots[group]] = value;
-    changed = changed || value != factored[group];
+    if (value != factored[group]) {
+      changed = true;
+      if (p.blocksKnown) {
+        while (slots[group] >= p.ldl.BlockEnd(block))
+          ++block;
+        p.changedBlocks[block] = 1;
+      }
+    }
     factored[group] = value;
   }
   return changed;
+}
+
+// Adds the contact rows' compliance to the diagonals of the free rows where `regularise`, and
+// marks the blocks whose diagonal additions differ from those of the factorisation.
+void Mechanics::AddCompliance(FactorPattern& p, double* values, const std::vector<int>& rows,
+                              const std::vector<char>* held, bool regularise) const {
+  const int n = static_cast<int>(rows.size());
+  if (p.added.size() != static_cast<size_t>(n)) {
+    p.added.assign(n, 0.0);
+    p.blocksKnown = false;
+  }
+  for (int r = 0; r < n; ++r) {
+    const bool free = held == nullptr || !(*held)[r];
+    const double add = regularise && free ? rows_[rows[r]].compliance : 0.0;
+    if (add != 0) values[p.diagonal[r]] += add;
+    if (add == p.added[r]) continue;
+    p.added[r] = add;
+    if (p.blocksKnown) p.changedBlocks[p.ldl.SupernodeOfPlace(p.diagonal[r])] = 1;
+  }
 }
 
 // Factorises the pattern's present values; false when a pivot is not above `smallest` times
 // its diagonal.
 bool Mechanics::FactoriseValues(FactorPattern& p, double smallest) {
   if (p.dense) return CholeskyInPlace(p.matrix, p.factor, p.denseOrder, p.first, p.last, smallest);
-  if (!p.ldl.FactoriseLaidOut(p.laidOut.data())) return false;
+  const bool made = p.ldl.FactoriseLaidOut(p.laidOut.data(),
+                                           p.blocksKnown ? &p.changedBlocks : nullptr);
+  // What changed is known only up to this factorisation: a second try makes every block.
+  p.blocksKnown = false;
+  if (!made) return false;
   if (smallest == 0) return true;
   const double* values = p.laidOut.data();
   const std::vector<double>& d = p.ldl.Pivots();
@@ -873,7 +915,8 @@ void Mechanics::PlanSparse(FactorPattern& p, int n) {
     p.diagonal[r] = place(p.order[r], p.order[r]);
 }
 
-// Makes `to` the plan `from` was made as, with nothing of its values: as MakePattern would.
+// Makes `to` the plan `from` was made as, with its factor and what that was made of, but none
+// of the values being assembled: as MakePattern would, with the factorisation carried along.
 // The plan and the factor are copied field by field; the rest of a pile's values, tens of
 // megabytes, would be copied only to be cleared.
 void Mechanics::CopyPlan(const FactorPattern& from, FactorPattern& to) {
@@ -903,8 +946,11 @@ void Mechanics::CopyPlan(const FactorPattern& from, FactorPattern& to) {
   // The values start as a new pattern's do: zero where no product reaches.
   to.matrix.setZero();
   std::fill(to.laidOut.begin(), to.laidOut.end(), 0.0);
-  to.regularised = false;
-  to.factored.clear();
+  // The factor that came along was made of these values: the first assembly compared with them
+  // makes again only the blocks that differ.
+  to.regularised = from.regularised;
+  to.factored = from.factored;
+  to.added = from.added;
   to.entries.clear();
   to.entriesHeldNone = false;
   to.assembled.clear();

@@ -957,6 +957,12 @@ class Mechanics {
     std::vector<int> order;             // sparse: the place of each row in the ordering
     SparseLdl ldl;                      // sparse: its factorisation, in that order
     LargeVector<double> factored;  // per place, the value the factorisation was made of
+    // Sparse by supernodes, where the values were compared with `factored`: per supernode,
+    // whether its block's values changed since the factorisation. Per row: what the
+    // factorisation had added to its diagonal.
+    std::vector<char> changedBlocks;
+    bool blocksKnown = false;
+    std::vector<double> added;
     // The Jacobian entries the factorisation was made of (empty when not known), and whether it
     // held no row fixed.
     LargeVector<double> entries;
@@ -979,6 +985,8 @@ class Mechanics {
   void AssembleUngrouped(const FactorPattern& pattern, double* values) const;
   static bool HoldAndCompare(FactorPattern& pattern, double* values, const std::vector<char>* held,
                              const double* from = nullptr);
+  void AddCompliance(FactorPattern& pattern, double* values, const std::vector<int>& rows,
+                     const std::vector<char>* held, bool regularise) const;
   // The assembly of the last large set of plain pins' rows, planned straight from entries_ (the
   // place in it of both entries of every product, in the order Assemble adds them): while the
   // set and its entries' layout stay, nothing needs looking up or copying before the products.

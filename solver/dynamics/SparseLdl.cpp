@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
-#include <cstring>
 
 // The dense work of a large factor runs on the widest vectors the processor has, chosen when
 // the program starts. Wider vectors only do more of the same additions and products side by
@@ -173,7 +172,6 @@ void SparseLdl::AnalyseSupernodes(const Eigen::SparseMatrix<double>& upper,
   // The first factorisation makes every block whole from its values, reading neither array:
   // they are left unset until then.
   block_.resize(laidOutCount_);
-  input_.resize(laidOutCount_);
   factorised_ = false;
   remake_.assign(supernodes, 1);
   nextRow_.assign(supernodes, 0);
@@ -195,15 +193,32 @@ void SparseLdl::AnalyseSupernodes(const Eigen::SparseMatrix<double>& upper,
 
 bool SparseLdl::Factorise(const double* values) {
   if (laidOut_.size() != static_cast<size_t>(LaidOutCount())) laidOut_.assign(LaidOutCount(), 0.0);
-  for (size_t p = 0; p < laidOutPlace_.size(); ++p)
-    laidOut_[laidOutPlace_[p]] = values[p];
-  return FactoriseLaidOut(laidOut_.data());
+  if (!supernodal_) {
+    for (size_t p = 0; p < laidOutPlace_.size(); ++p)
+      laidOut_[laidOutPlace_[p]] = values[p];
+    return FactoriseLaidOut(laidOut_.data());
+  }
+  // The layout still holds the last call's values: what differs marks its block.
+  changed_.assign(Supernodes(), 0);
+  for (size_t p = 0; p < laidOutPlace_.size(); ++p) {
+    const int place = laidOutPlace_[p];
+    if (laidOut_[place] == values[p]) continue;
+    laidOut_[place] = values[p];
+    changed_[SupernodeOfPlace(place)] = 1;
+  }
+  return FactoriseLaidOut(laidOut_.data(), &changed_);
+}
+
+int SparseLdl::SupernodeOfPlace(int place) const {
+  return static_cast<int>(std::upper_bound(blockBegin_.begin(), blockBegin_.end(), place) -
+                          blockBegin_.begin()) -
+         1;
 }
 
 // The up-looking algorithm: row k of L solves the triangle of the rows before it against the
 // matrix's column k, whose entries (and the zeros of fill) start the row's work.
-bool SparseLdl::FactoriseLaidOut(const double* values) {
-  if (supernodal_) return FactoriseSupernodes(values);
+bool SparseLdl::FactoriseLaidOut(const double* values, const std::vector<char>* changed) {
+  if (supernodal_) return FactoriseSupernodes(values, changed);
   double* y = work_.data();
   double* lx = value_.data();
   const int* li = index_.data();
@@ -292,20 +307,14 @@ void SparseLdl::Solve(double* x, double* y) const {
 // rows of a pile at a time, and only the blocks on their paths up the tree are made again. The
 // blocks made take every update in the same order as a whole factorisation does (the waiting
 // lists are kept as it keeps them), so the factor is the same to the bit.
-YB_WIDE_VECTORS bool SparseLdl::FactoriseSupernodes(const double* values) {
+YB_WIDE_VECTORS bool SparseLdl::FactoriseSupernodes(const double* values,
+                                                    const std::vector<char>* changed) {
   const int supernodes = static_cast<int>(superStart_.size()) - 1;
+  const bool whole = !factorised_ || changed == nullptr;
+  for (int s = 0; s < supernodes; ++s)
+    remake_[s] = whole || (*changed)[s] ? 1 : 0;
   // The parent of a block is the supernode of its first row below its own columns; parents
   // come after their children, so one pass marks every block above a changed one.
-  for (int s = 0; s < supernodes; ++s) {
-    const size_t begin = blockBegin_[s], length = blockBegin_[s + 1] - blockBegin_[s];
-    if (!factorised_ ||
-        std::memcmp(values + begin, input_.data() + begin, length * sizeof(double)) != 0) {
-      remake_[s] = 1;
-      std::copy(values + begin, values + begin + length, input_.begin() + begin);
-    } else {
-      remake_[s] = 0;
-    }
-  }
   supernodesMade_ = 0;
   for (int s = 0; s < supernodes; ++s) {
     const int columns = superStart_[s + 1] - superStart_[s];

@@ -25,7 +25,8 @@ class SparseLdl {
   void Analyse(const Eigen::SparseMatrix<double>& upper, Method method = Method::BySize);
   bool BySupernodes() const { return supernodal_; }
   // Factorises the values of a matrix of the analysed pattern, given in the order of its
-  // compressed storage. False when a pivot is exactly zero.
+  // compressed storage. False when a pivot is exactly zero. A factor made by supernodes makes
+  // again only the blocks whose values changed since the last call, as FactoriseLaidOut does.
   bool Factorise(const double* values);
   // The matrix's values laid out as the factorisation reads them: row by row of L, each entry
   // where L's entry of the same place comes in its row (the places L fills in hold zero), then
@@ -36,9 +37,15 @@ class SparseLdl {
   // Where each entry of the analysed matrix's compressed storage goes in that layout.
   const LargeVector<int>& LaidOutPlaces() const { return laidOutPlace_; }
   // Factorises values given in that layout (with zero in the places only L fills in). A factor
-  // made by supernodes makes again only the blocks whose values changed since the last
-  // factorisation, and those above them in the tree: the rest come out as before, to the bit.
-  bool FactoriseLaidOut(const double* values);
+  // made by supernodes makes again only the blocks that `changed` marks (per supernode: whether
+  // any of its values differ from those of the last factorisation), and those above them in the
+  // tree: the rest come out as before, to the bit. Without `changed`, or after a refused
+  // factorisation, every block is made.
+  bool FactoriseLaidOut(const double* values, const std::vector<char>* changed = nullptr);
+  // The supernode whose block holds a place of the layout, and where supernode s's block ends
+  // (for a caller that walks the places in order).
+  int SupernodeOfPlace(int place) const;
+  int BlockEnd(int s) const { return blockBegin_[s + 1]; }
   // Supernodes the last factorisation made, and those it had (for the tests and the benches).
   int SupernodesMade() const { return supernodesMade_; }
   int Supernodes() const { return supernodal_ ? static_cast<int>(superStart_.size()) - 1 : 0; }
@@ -69,7 +76,7 @@ class SparseLdl {
     int column, place;
   };
   void AnalyseSupernodes(const Eigen::SparseMatrix<double>& upper, const std::vector<int>& parent);
-  bool FactoriseSupernodes(const double* values);
+  bool FactoriseSupernodes(const double* values, const std::vector<char>* changed);
   void SolveSupernodes(double* const* xs, int count) const;
   // Where column c of a block of `rows` rows is, less c: its row r is there plus r.
   static size_t Column(int c, int rows);
@@ -87,11 +94,10 @@ class SparseLdl {
   std::vector<int> superStart_, superOf_, superRows_, blockBegin_;
   LargeVector<int> rowIndex_;
   LargeVector<double> block_;
-  // The values the blocks were last factorised from, and whether block_ holds that
-  // factorisation whole (not a refused one's remains). Per supernode: whether it is made again.
-  LargeVector<double> input_;
+  // Whether block_ holds a factorisation whole (not a refused one's remains). Per supernode:
+  // whether it is made again, and whether Factorise() found its values changed.
   bool factorised_ = false;
-  std::vector<char> remake_;
+  std::vector<char> remake_, changed_;
   int supernodesMade_ = 0;
   // Factorisation work: each supernode's next row still to update another, the supernodes
   // waiting to update each one, a row's place in the block being made, and a column's updates.
