@@ -352,10 +352,15 @@ TEST(SparseLdl, SparseForwardSolvesGiveEntriesOfTheInverseProduct) {
     for (int s : reachB)
       for (int c = ldl.SupernodeStart(s); c < ldl.SupernodeStart(s + 1); ++c)
         inReach[c] = 1;
-    for (int c = 0; c < n; ++c)
-      if (!inReach[c]) EXPECT_EQ(y[c], 0.0) << "column " << c;
+    for (int c = 0; c < n; ++c) {
+      if (!inReach[c]) {
+        EXPECT_EQ(y[c], 0.0) << "column " << c;
+      }
+    }
     // The arrow's three rows reach their own supernodes and that of the last rows alone.
-    if (!grid) EXPECT_LE(static_cast<int>(reachB.size()), 4);
+    if (!grid) {
+      EXPECT_LE(static_cast<int>(reachB.size()), 4);
+    }
     const std::vector<double>& inverse = ldl.PivotInverses();
     for (int i : {0, 3, 41, n - 1}) {
       const Eigen::VectorXd e = forward({{i, 1.0}}, reachE);
