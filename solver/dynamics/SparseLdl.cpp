@@ -169,8 +169,8 @@ void SparseLdl::AnalyseSupernodes(const Eigen::SparseMatrix<double>& upper,
       laidOutPlace_[p] = blockBegin_[s] + static_cast<int>(Column(i - first, rows)) + r;
     }
   laidOutCount_ = blockBegin_[supernodes];
-  // The first factorisation makes every block whole from its values, reading neither array:
-  // they are left unset until then.
+  // The first factorisation makes every block whole from its values without reading the
+  // blocks: they are left unset until then.
   block_.resize(laidOutCount_);
   factorised_ = false;
   remake_.assign(supernodes, 1);
