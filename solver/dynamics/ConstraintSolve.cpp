@@ -559,7 +559,7 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
   p.entries.swap(flat_);
   p.entriesHeldNone = held == nullptr;
   if (!changed) {
-    p.blocksKnown = false;
+    p.changedBlocks.clear();
     return;
   }
   // More free rows than coordinates they can move make J W J' singular: only the compliance
@@ -633,8 +633,11 @@ bool Mechanics::HoldAndCompare(FactorPattern& p, double* values, const std::vect
   const FactorPattern::Grouping& g = p.Groups();
   const size_t groups = g.groupSlot.size();
   bool changed = p.factored.size() != groups;
-  p.blocksKnown = !changed && !p.dense && p.ldl.BySupernodes();
-  if (p.blocksKnown) p.changedBlocks.assign(p.ldl.Supernodes(), 0);
+  const bool blocks = !changed && !p.dense && p.ldl.BySupernodes();
+  if (blocks)
+    p.changedBlocks.assign(p.ldl.Supernodes(), 0);
+  else
+    p.changedBlocks.clear();
   int block = 0;
   p.factored.resize(groups);
   double* factored = p.factored.data();
@@ -649,7 +652,7 @@ bool Mechanics::HoldAndCompare(FactorPattern& p, double* values, const std::vect
     values[slots[group]] = value;
     if (value != factored[group]) {
       changed = true;
-      if (p.blocksKnown) {
+      if (blocks) {
         while (slots[group] >= p.ldl.BlockEnd(block))
           ++block;
         p.changedBlocks[block] = 1;
@@ -667,7 +670,7 @@ void Mechanics::AddCompliance(FactorPattern& p, double* values, const std::vecto
   const int n = static_cast<int>(rows.size());
   if (p.added.size() != static_cast<size_t>(n)) {
     p.added.assign(n, 0.0);
-    p.blocksKnown = false;
+    p.changedBlocks.clear();
   }
   for (int r = 0; r < n; ++r) {
     const bool free = held == nullptr || !(*held)[r];
@@ -675,7 +678,7 @@ void Mechanics::AddCompliance(FactorPattern& p, double* values, const std::vecto
     if (add != 0) values[p.diagonal[r]] += add;
     if (add == p.added[r]) continue;
     p.added[r] = add;
-    if (p.blocksKnown) p.changedBlocks[p.ldl.SupernodeOfPlace(p.diagonal[r])] = 1;
+    if (!p.changedBlocks.empty()) p.changedBlocks[p.ldl.SupernodeOfPlace(p.diagonal[r])] = 1;
   }
 }
 
@@ -683,10 +686,10 @@ void Mechanics::AddCompliance(FactorPattern& p, double* values, const std::vecto
 // its diagonal.
 bool Mechanics::FactoriseValues(FactorPattern& p, double smallest) {
   if (p.dense) return CholeskyInPlace(p.matrix, p.factor, p.denseOrder, p.first, p.last, smallest);
-  const bool made = p.ldl.FactoriseLaidOut(p.laidOut.data(),
-                                           p.blocksKnown ? &p.changedBlocks : nullptr);
+  const bool made = p.ldl.FactoriseLaidOut(
+      p.laidOut.data(), p.changedBlocks.empty() ? nullptr : &p.changedBlocks);
   // What changed is known only up to this factorisation: a second try makes every block.
-  p.blocksKnown = false;
+  p.changedBlocks.clear();
   if (!made) return false;
   if (smallest == 0) return true;
   const double* values = p.laidOut.data();
@@ -915,9 +918,8 @@ void Mechanics::PlanSparse(FactorPattern& p, int n) {
     p.diagonal[r] = place(p.order[r], p.order[r]);
 }
 
-// Makes `to` the plan `from` was made as, with its factor and what that was made of, but none
-// of the values being assembled: as MakePattern would, with the factorisation carried along.
-// The plan and the factor are copied field by field; the rest of a pile's values, tens of
+// Makes `to` the plan `from` was made as, with its factorisation and what that was made of,
+// but none of the values being assembled. The plan and the factor are copied field by field; the rest of a pile's values, tens of
 // megabytes, would be copied only to be cleared.
 void Mechanics::CopyPlan(const FactorPattern& from, FactorPattern& to) {
   if (pinAssembly_.pattern == &to) pinAssembly_.pattern = nullptr;

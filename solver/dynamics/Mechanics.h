@@ -957,11 +957,10 @@ class Mechanics {
     std::vector<int> order;             // sparse: the place of each row in the ordering
     SparseLdl ldl;                      // sparse: its factorisation, in that order
     LargeVector<double> factored;  // per place, the value the factorisation was made of
-    // Sparse by supernodes, where the values were compared with `factored`: per supernode,
-    // whether its block's values changed since the factorisation. Per row: what the
-    // factorisation had added to its diagonal.
+    // Sparse by supernodes, where the values were compared with `factored` (empty where not):
+    // per supernode, whether its block's values changed since the factorisation. Per row: what
+    // the factorisation had added to its diagonal.
     std::vector<char> changedBlocks;
-    bool blocksKnown = false;
     std::vector<double> added;
     // The Jacobian entries the factorisation was made of (empty when not known), and whether it
     // held no row fixed.

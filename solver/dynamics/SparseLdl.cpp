@@ -193,18 +193,13 @@ void SparseLdl::AnalyseSupernodes(const Eigen::SparseMatrix<double>& upper,
 
 bool SparseLdl::Factorise(const double* values) {
   if (laidOut_.size() != static_cast<size_t>(LaidOutCount())) laidOut_.assign(LaidOutCount(), 0.0);
-  if (!supernodal_) {
-    for (size_t p = 0; p < laidOutPlace_.size(); ++p)
-      laidOut_[laidOutPlace_[p]] = values[p];
-    return FactoriseLaidOut(laidOut_.data());
-  }
   // The layout still holds the last call's values: what differs marks its block.
   changed_.assign(Supernodes(), 0);
   for (size_t p = 0; p < laidOutPlace_.size(); ++p) {
     const int place = laidOutPlace_[p];
     if (laidOut_[place] == values[p]) continue;
     laidOut_[place] = values[p];
-    changed_[SupernodeOfPlace(place)] = 1;
+    if (supernodal_) changed_[SupernodeOfPlace(place)] = 1;
   }
   return FactoriseLaidOut(laidOut_.data(), &changed_);
 }
