@@ -34,6 +34,29 @@ namespace {
   return (s0 + s1) + (s2 + s3);
 }
 
+// Dot() of four columns with one b, each column's sums as Dot() keeps them: one pass over b for
+// the four, and sixteen running sums side by side, where one column's four would each wait for
+// its last addition.
+[[gnu::always_inline]] inline void Dots4(const double* const* a, const double* b, int length,
+                                         double* out) {
+  using Four = double __attribute__((vector_size(32)));
+  Four s[4] = {};
+  int i = 0;
+  for (; i + 4 <= length; i += 4) {
+    Four bi, ai;
+    __builtin_memcpy(&bi, b + i, sizeof bi);
+    for (int k = 0; k < 4; ++k) {
+      __builtin_memcpy(&ai, a[k] + i, sizeof ai);
+      s[k] += ai * bi;
+    }
+  }
+  for (; i < length; ++i)
+    for (int k = 0; k < 4; ++k)
+      s[k][0] += a[k][i] * b[i];
+  for (int k = 0; k < 4; ++k)
+    out[k] = (s[k][0] + s[k][1]) + (s[k][2] + s[k][3]);
+}
+
 // Whether every value is +0.0, to the bit: a block of such values stays as it is through the
 // forward pass, where -0.0 could turn into +0.0.
 // Inline, and the first value apart: a dense right-hand side answers at it for every block.
@@ -490,6 +513,51 @@ YB_WIDE_VECTORS void SparseLdl::SolveForwardSparse(double* x, const std::vector<
   }
 }
 
+// The backward pass through a block's own columns, last first, given in `dots` what the rows
+// below take from each. Each column's sum takes the columns after it, so one column by one the
+// sums would wait on each other the whole triangle long. A wide block takes them four columns at
+// a time instead: once four are solved, every column before them takes their part, in running
+// sums side by side.
+[[gnu::always_inline]] inline void SparseLdl::SolveOwnBackward(const double* block, int rows,
+                                                               int columns, const double* dots,
+                                                               double* own) {
+  constexpr int kStep = 4;
+  if (columns <= 2 * kStep) {
+    for (int c = columns - 1; c >= 0; --c) {
+      const double* column = block + Column(c, rows);
+      double sum = dots[c];
+      for (int r = c + 1; r < columns; ++r)
+        sum += column[r] * own[r];
+      own[c] -= sum;
+    }
+    return;
+  }
+  using Four = double __attribute__((vector_size(32)));
+  Four taken[kLargestSupernode];
+  for (int c = 0; c < columns; ++c)
+    taken[c] = Four{0, 0, 0, 0};
+  for (int top = columns; top > 0;) {
+    const int low = std::max(top - kStep, 0);
+    for (int c = top - 1; c >= low; --c) {
+      const double* column = block + Column(c, rows);
+      const Four& t = taken[c];
+      double sum = dots[c] + ((t[0] + t[1]) + (t[2] + t[3]));
+      for (int r = c + 1; r < top; ++r)
+        sum += column[r] * own[r];
+      own[c] -= sum;
+    }
+    if (low > 0) {
+      Four solved, part;
+      __builtin_memcpy(&solved, own + low, sizeof solved);
+      for (int c = 0; c < low; ++c) {
+        __builtin_memcpy(&part, block + Column(c, rows) + low, sizeof part);
+        taken[c] += part * solved;
+      }
+    }
+    top = low;
+  }
+}
+
 // Each block's part of the solve is made for every right-hand side in turn while the block is
 // at hand, with the same arithmetic as for one alone.
 YB_WIDE_VECTORS void SparseLdl::SolveSupernodes(double* const* xs, int count) const {
@@ -561,52 +629,30 @@ YB_WIDE_VECTORS void SparseLdl::SolveSupernodes(double* const* xs, int count) co
     const int rows = superRows_[s + 1] - superRows_[s], below = rows - columns;
     const int* rowsOf = rowIndex_.data() + superRows_[s] + columns;
     const double* block = block_.data() + blockBegin_[s];
+    // The block before this one is read next. The processor fetches ahead of an ascending walk
+    // through memory, not of this descending one: its first lines, asked for now, arrive while
+    // this block's triangle, whose sums wait on each other, is worked through.
+    if (s > 0) {
+      const double* next = block_.data() + blockBegin_[s - 1];
+      for (const double* line = next; line < block && line < next + kPrefetched; line += 8)
+        __builtin_prefetch(line);
+    }
     for (int v = 0; v < count; ++v) {
       double* x = xs[v];
       double* own = x + first;
       for (int r = 0; r < below; ++r)
         g[r] = x[rowsOf[r]];
-      // What the rows below take from each column, eight or four columns to a pass over them,
-      // each column's sum its own, row after row: eight sums side by side wait less for each
-      // other's additions than four.
+      // What the rows below take from each column, four columns to a pass over them.
       int c = 0;
-      for (; c + 8 <= columns; c += 8) {
-        const double* a[8];
-        for (int k = 0; k < 8; ++k)
-          a[k] = block + Column(c + k, rows) + columns;
-        double t[8] = {0, 0, 0, 0, 0, 0, 0, 0};
-        for (int r = 0; r < below; ++r)
-          for (int k = 0; k < 8; ++k)
-            t[k] += a[k][r] * g[r];
-        for (int k = 0; k < 8; ++k)
-          dots[c + k] = t[k];
-      }
       for (; c + 4 <= columns; c += 4) {
-        const double* a0 = block + Column(c, rows) + columns;
-        const double* a1 = block + Column(c + 1, rows) + columns;
-        const double* a2 = block + Column(c + 2, rows) + columns;
-        const double* a3 = block + Column(c + 3, rows) + columns;
-        double t0 = 0, t1 = 0, t2 = 0, t3 = 0;
-        for (int r = 0; r < below; ++r) {
-          t0 += a0[r] * g[r];
-          t1 += a1[r] * g[r];
-          t2 += a2[r] * g[r];
-          t3 += a3[r] * g[r];
-        }
-        dots[c] = t0;
-        dots[c + 1] = t1;
-        dots[c + 2] = t2;
-        dots[c + 3] = t3;
+        const double* a[4];
+        for (int k = 0; k < 4; ++k)
+          a[k] = block + Column(c + k, rows) + columns;
+        Dots4(a, g, below, dots + c);
       }
       for (; c < columns; ++c)
         dots[c] = Dot(block + Column(c, rows) + columns, g, below);
-      for (int c = columns - 1; c >= 0; --c) {
-        const double* column = block + Column(c, rows);
-        double sum = dots[c];
-        for (int r = c + 1; r < columns; ++r)
-          sum += column[r] * own[r];
-        own[c] -= sum;
-      }
+      SolveOwnBackward(block, rows, columns, dots, own);
     }
   }
 }

@@ -78,12 +78,16 @@ class SparseLdl {
   void AnalyseSupernodes(const Eigen::SparseMatrix<double>& upper, const std::vector<int>& parent);
   bool FactoriseSupernodes(const double* values, const std::vector<char>* changed);
   void SolveSupernodes(double* const* xs, int count) const;
+  static void SolveOwnBackward(const double* block, int rows, int columns, const double* dots,
+                               double* own);
   // Where column c of a block of `rows` rows is, less c: its row r is there plus r.
   static size_t Column(int c, int rows);
   // A factor with at least this many entries below its diagonal is made by supernodes.
   static constexpr int kSupernodalEntries = 200000;
   // Columns in one supernode at most, so that its dense work stays within a cache's reach.
   static constexpr int kLargestSupernode = 128;
+  // Values of the next block a backward solve asks for ahead of reading it (eight cache lines).
+  static constexpr int kPrefetched = 64;
   int n_ = 0;
   int laidOutCount_ = 0;
   bool supernodal_ = false;
