@@ -189,8 +189,9 @@ TEST_P(SlidingBox, SlidesTheClosedFormDistanceFromRest) {
     ASSERT_NEAR((q.x - box.x) * -s + (q.y - box.y) * c, 0.0, 1e-6) << Name(mode) << " " << frame;
     // While a frame's slide stays within the reach of the contact's rows (the first second),
     // a fast run follows it at one step a frame.
-    if (mode == RunMode::Fast && frame == frames / 2)
+    if (mode == RunMode::Fast && frame == frames / 2) {
       EXPECT_LE(sim.Statistics().accepted, frame + 1);
+    }
   }
 }
 

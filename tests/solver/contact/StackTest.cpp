@@ -491,7 +491,9 @@ void ExpectSmallBodyLandsOnColumn(int boxes, RunMode mode, double dropY, bool ba
   EXPECT_NEAR(s.y, 0.5 * boxes + 0.1, rested) << boxes << " boxes, " << name << ", from " << dropY;
   EXPECT_LT(std::abs(s.x), 0.25) << boxes << " boxes, " << name << ", from " << dropY;
   EXPECT_LT(std::hypot(s.vx, s.vy), 1e-2) << boxes << " boxes, " << name << ", from " << dropY;
-  if (!ball) EXPECT_NEAR(s.r, 0, rested) << boxes << " boxes, " << name << ", from " << dropY;
+  if (!ball) {
+    EXPECT_NEAR(s.r, 0, rested) << boxes << " boxes, " << name << ", from " << dropY;
+  }
 }
 
 TEST(Stacks, SmallBoxDroppedOffCentreOntoAColumn) {
