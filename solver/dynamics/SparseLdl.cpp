@@ -201,7 +201,7 @@ void SparseLdl::AnalyseSupernodes(const Eigen::SparseMatrix<double>& upper,
   firstWaiting_.assign(supernodes, -1);
   nextWaiting_.assign(supernodes, -1);
   relative_.assign(n_, 0);
-  update_.assign(widest, 0.0);
+  update_.assign(2 * static_cast<size_t>(widest), 0.0);
   gathered_.assign(widest, 0.0);
   dots_.assign(kLargestSupernode, 0.0);
   // The row by row factor, and L's pattern by columns that the blocks were made from, are not
@@ -317,6 +317,62 @@ void SparseLdl::Solve(double* x, double* y) const {
   }
 }
 
+// u's part of the column of its row c (relative to u's block) into w, and with kPair that of
+// its row c + 1 into v as well: u's columns are then read once for both, and each comes out to
+// the bit as alone. Four of u's columns at a time: each pass over w does four columns' work, and
+// the first sets w rather than adding to zeros.
+template <bool kPair>
+[[gnu::always_inline]] inline void SparseLdl::UpdateColumns(const double* uBlock, int uRows,
+                                                            int uColumns, int c,
+                                                            const double* du, double* w,
+                                                            double* v) {
+  const int length = uRows - c;
+  int k = 0;
+  if (uColumns >= 4) {
+    const double* c0 = uBlock + Column(0, uRows) + c;
+    const double* c1 = uBlock + Column(1, uRows) + c;
+    const double* c2 = uBlock + Column(2, uRows) + c;
+    const double* c3 = uBlock + Column(3, uRows) + c;
+    const double t0 = c0[0] * du[0], t1 = c1[0] * du[1];
+    const double t2 = c2[0] * du[2], t3 = c3[0] * du[3];
+    const double s0 = kPair ? c0[1] * du[0] : 0, s1 = kPair ? c1[1] * du[1] : 0;
+    const double s2 = kPair ? c2[1] * du[2] : 0, s3 = kPair ? c3[1] * du[3] : 0;
+    w[0] = (c0[0] * t0 + c1[0] * t1) + (c2[0] * t2 + c3[0] * t3);
+    for (int i = 1; i < length; ++i) {
+      w[i] = (c0[i] * t0 + c1[i] * t1) + (c2[i] * t2 + c3[i] * t3);
+      if constexpr (kPair) v[i - 1] = (c0[i] * s0 + c1[i] * s1) + (c2[i] * s2 + c3[i] * s3);
+    }
+    k = 4;
+  } else {
+    std::fill(w, w + length, 0.0);
+    if constexpr (kPair) std::fill(v, v + length - 1, 0.0);
+  }
+  for (; k + 4 <= uColumns; k += 4) {
+    const double* c0 = uBlock + Column(k, uRows) + c;
+    const double* c1 = uBlock + Column(k + 1, uRows) + c;
+    const double* c2 = uBlock + Column(k + 2, uRows) + c;
+    const double* c3 = uBlock + Column(k + 3, uRows) + c;
+    const double t0 = c0[0] * du[k], t1 = c1[0] * du[k + 1];
+    const double t2 = c2[0] * du[k + 2], t3 = c3[0] * du[k + 3];
+    const double s0 = kPair ? c0[1] * du[k] : 0, s1 = kPair ? c1[1] * du[k + 1] : 0;
+    const double s2 = kPair ? c2[1] * du[k + 2] : 0, s3 = kPair ? c3[1] * du[k + 3] : 0;
+    w[0] += (c0[0] * t0 + c1[0] * t1) + (c2[0] * t2 + c3[0] * t3);
+    for (int i = 1; i < length; ++i) {
+      w[i] += (c0[i] * t0 + c1[i] * t1) + (c2[i] * t2 + c3[i] * t3);
+      if constexpr (kPair) v[i - 1] += (c0[i] * s0 + c1[i] * s1) + (c2[i] * s2 + c3[i] * s3);
+    }
+  }
+  for (; k < uColumns; ++k) {
+    const double* column = uBlock + Column(k, uRows) + c;
+    const double t = column[0] * du[k], s = kPair ? column[1] * du[k] : 0;
+    w[0] += column[0] * t;
+    for (int i = 1; i < length; ++i) {
+      w[i] += column[i] * t;
+      if constexpr (kPair) v[i - 1] += column[i] * s;
+    }
+  }
+}
+
 // Left-looking by supernodes: each block, once every block below it in the tree that has rows
 // in its columns has updated it, is factorised as a dense block. A block waits in the list of
 // the supernode its next row falls in, and moves on to the next one's when it has updated it.
@@ -386,44 +442,23 @@ YB_WIDE_VECTORS bool SparseLdl::FactoriseSupernodes(const double* values,
       while (end < uRows && uRowsOf[end] <= last)
         ++end;
       // Each of this block's columns that u has a row in loses u's part of it, on that row and
-      // every row of u below it.
-      for (int c = begin; c < end; ++c) {
-        const int length = uRows - c;
-        // Four of u's columns at a time: each pass over w then does four columns' work. The
-        // first pass sets w rather than adding to zeros.
-        int k = 0;
-        if (uColumns >= 4) {
-          const double* c0 = uBlock + Column(0, uRows) + c;
-          const double* c1 = uBlock + Column(1, uRows) + c;
-          const double* c2 = uBlock + Column(2, uRows) + c;
-          const double* c3 = uBlock + Column(3, uRows) + c;
-          const double t0 = c0[0] * d[uFirst], t1 = c1[0] * d[uFirst + 1];
-          const double t2 = c2[0] * d[uFirst + 2], t3 = c3[0] * d[uFirst + 3];
-          for (int i = 0; i < length; ++i)
-            w[i] = (c0[i] * t0 + c1[i] * t1) + (c2[i] * t2 + c3[i] * t3);
-          k = 4;
-        } else {
-          std::fill(w, w + length, 0.0);
-        }
-        for (; k + 4 <= uColumns; k += 4) {
-          const double* c0 = uBlock + Column(k, uRows) + c;
-          const double* c1 = uBlock + Column(k + 1, uRows) + c;
-          const double* c2 = uBlock + Column(k + 2, uRows) + c;
-          const double* c3 = uBlock + Column(k + 3, uRows) + c;
-          const double t0 = c0[0] * d[uFirst + k], t1 = c1[0] * d[uFirst + k + 1];
-          const double t2 = c2[0] * d[uFirst + k + 2], t3 = c3[0] * d[uFirst + k + 3];
-          for (int i = 0; i < length; ++i)
-            w[i] += (c0[i] * t0 + c1[i] * t1) + (c2[i] * t2 + c3[i] * t3);
-        }
-        for (; k < uColumns; ++k) {
-          const double* column = uBlock + Column(k, uRows) + c;
-          const double t = column[0] * d[uFirst + k];
-          for (int i = 0; i < length; ++i)
-            w[i] += column[i] * t;
-        }
+      // every row of u below it. Two columns at a time where there are two: u's columns are read
+      // once for both, each row of the second from the row it starts at.
+      const double* du = d + uFirst;
+      auto subtract = [&](int c, const double* part) {
         double* target = block + Column(uRowsOf[c] - first, rows);
-        for (int i = 0; i < length; ++i)
-          target[relative_[uRowsOf[c + i]]] -= w[i];
+        for (int i = 0; i < uRows - c; ++i)
+          target[relative_[uRowsOf[c + i]]] -= part[i];
+      };
+      int c = begin;
+      for (; c + 1 < end; c += 2) {
+        UpdateColumns<true>(uBlock, uRows, uColumns, c, du, w, w + (uRows - c));
+        subtract(c, w);
+        subtract(c + 1, w + (uRows - c));
+      }
+      if (c < end) {
+        UpdateColumns<false>(uBlock, uRows, uColumns, c, du, w, nullptr);
+        subtract(c, w);
       }
       if (end < uRows) wait(u, end);
       u = next;

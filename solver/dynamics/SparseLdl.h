@@ -77,6 +77,9 @@ class SparseLdl {
   };
   void AnalyseSupernodes(const Eigen::SparseMatrix<double>& upper, const std::vector<int>& parent);
   bool FactoriseSupernodes(const double* values, const std::vector<char>* changed);
+  template <bool kPair>
+  static void UpdateColumns(const double* uBlock, int uRows, int uColumns, int c,
+                            const double* du, double* w, double* v);
   void SolveSupernodes(double* const* xs, int count) const;
   static void SolveOwnBackward(const double* block, int rows, int columns, const double* dots,
                                double* own);
