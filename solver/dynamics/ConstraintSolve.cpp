@@ -1071,12 +1071,14 @@ void Mechanics::SelectRows() {
   // they are read: the set is nearly always the one of the last evaluation.
   size_t at = 0;
   bool same = true;
+  bool others = false;  // rows other than contacts' take part
   for (size_t i = 0; i < rows_.size(); ++i) {
     const Row& row = rows_[i];
     if (!row.candidate) continue;
     *candidate++ = static_cast<int>(i);
     // Contact rows are never dropped as redundant: their compliance keeps them solvable.
     if (row.contact >= 0) continue;
+    others = true;
     if (same && at + 3 <= lastSignature_.size() && lastSignature_[at] == row.constraint &&
         lastSignature_[at + 1] == row.goal && lastSignature_[at + 2] == row.sub) {
       at += 3;
@@ -1102,9 +1104,13 @@ void Mechanics::SelectRows() {
       if (rows_[first[k]].contact < 0) active_.push_back(first[k]);
     FindRedundantRows();
   }
-  int solved = 0;
-  for (int k = 0; k < count; ++k)
-    if (!rows_[first[k]].redundant) first[solved++] = first[k];
+  // A pile's rows are all contacts': none is dropped, and they need not be read again.
+  int solved = count;
+  if (others) {
+    solved = 0;
+    for (int k = 0; k < count; ++k)
+      if (!rows_[first[k]].redundant) first[solved++] = first[k];
+  }
   if (solveRows_.size() != static_cast<size_t>(solved)) solveRows_.resize(solved);
   std::copy(first, first + solved, solveRows_.begin());
 }
