@@ -107,7 +107,8 @@ class SparseLdl {
   std::vector<char> remake_, changed_;
   int supernodesMade_ = 0;
   // Factorisation work: each supernode's next row still to update another, the supernodes
-  // waiting to update each one, a row's place in the block being made, and a column's updates.
+  // waiting to update each one, a row's place in the block being made, and the updates of the
+  // two columns made at a time.
   std::vector<int> nextRow_, firstWaiting_, nextWaiting_, relative_;
   std::vector<double> update_;
   mutable std::vector<double> gathered_, dots_;
