@@ -919,8 +919,8 @@ void Mechanics::PlanSparse(FactorPattern& p, int n) {
 }
 
 // Makes `to` the plan `from` was made as, with its factorisation and what that was made of,
-// but none of the values being assembled. The plan and the factor are copied field by field; the rest of a pile's values, tens of
-// megabytes, would be copied only to be cleared.
+// but none of the values being assembled. The plan and the factor are copied field by field;
+// the rest of a pile's values, tens of megabytes, would be copied only to be cleared.
 void Mechanics::CopyPlan(const FactorPattern& from, FactorPattern& to) {
   if (pinAssembly_.pattern == &to) pinAssembly_.pattern = nullptr;
   if (&from != &to) {
