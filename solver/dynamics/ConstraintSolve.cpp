@@ -525,7 +525,7 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
   if (!p.grouped && (held != nullptr || !fresh)) GroupProducts(p);
   // Products are grouped by their place, so each sum stays in a register; places that no
   // product reaches keep the zero they were given when the pattern was made.
-  double* values = dense ? p.matrix.data() : p.laidOut.data();
+  double* values = dense ? p.matrix.data() : p.LaidOut();
   const size_t groups = p.Groups().groupSlot.size();
   // A pattern that a bounded solve has held rows of keeps the matrix before holding.
   p.keepsAssembled = p.keepsAssembled || held != nullptr;
@@ -687,12 +687,12 @@ void Mechanics::AddCompliance(FactorPattern& p, double* values, const std::vecto
 bool Mechanics::FactoriseValues(FactorPattern& p, double smallest) {
   if (p.dense) return CholeskyInPlace(p.matrix, p.factor, p.denseOrder, p.first, p.last, smallest);
   const bool made = p.ldl.FactoriseLaidOut(
-      p.laidOut.data(), p.changedBlocks.empty() ? nullptr : &p.changedBlocks);
+      p.LaidOut(), p.changedBlocks.empty() ? nullptr : &p.changedBlocks);
   // What changed is known only up to this factorisation: a second try makes every block.
   p.changedBlocks.clear();
   if (!made) return false;
   if (smallest == 0) return true;
-  const double* values = p.laidOut.data();
+  const double* values = p.LaidOut();
   const std::vector<double>& d = p.ldl.Pivots();
   for (int r = 0; r < p.n; ++r)
     if (!(d[p.order[r]] > smallest * values[p.diagonal[r]])) return false;
@@ -796,7 +796,7 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
   GroupProducts(p);
   // Grouped, the products are read only by place: a pile's list is the largest of its plan.
   LargeVector<FactorPattern::Product>().swap(p.products);
-  p.laidOut.assign(p.ldl.LaidOutCount(), 0.0);
+  p.laidOut = std::make_shared<LargeVector<double>>(p.ldl.LaidOutCount(), 0.0);
   p.permuted.resize(n);
 }
 
@@ -920,7 +920,8 @@ void Mechanics::PlanSparse(FactorPattern& p, int n) {
 
 // Makes `to` the plan `from` was made as, with its factorisation and what that was made of,
 // but none of the values being assembled. The plan and the factor are copied field by field;
-// the rest of a pile's values, tens of megabytes, would be copied only to be cleared.
+// the rest of a pile's values, tens of megabytes, would be copied only to be cleared, and the
+// layout they are assembled into is shared.
 void Mechanics::CopyPlan(const FactorPattern& from, FactorPattern& to) {
   if (pinAssembly_.pattern == &to) pinAssembly_.pattern = nullptr;
   if (&from != &to) {
@@ -942,12 +943,11 @@ void Mechanics::CopyPlan(const FactorPattern& from, FactorPattern& to) {
     // every block as it was, and makes none of them again.
     to.ldl = from.ldl;
     to.matrix.resize(from.matrix.rows(), from.matrix.cols());
-    to.laidOut.resize(from.laidOut.size());
+    to.laidOut = from.laidOut;
     to.permuted.resize(from.permuted.size());
   }
-  // The values start as a new pattern's do: zero where no product reaches.
+  // A dense pattern's values start as a new one's do: zero where no product reaches.
   to.matrix.setZero();
-  std::fill(to.laidOut.begin(), to.laidOut.end(), 0.0);
   // The factor that came along was made of these values: the first assembly compared with them
   // makes again only the blocks that differ.
   to.regularised = from.regularised;
@@ -1007,7 +1007,7 @@ bool Mechanics::FactorisePinRows(const std::vector<int>& rows) {
   const double* weight = a.weight.data();
   const std::pair<int, int>* pairs = a.pairs.data();
   const int* slots = p.Groups().productSlot.data();
-  double* values = p.laidOut.data();
+  double* values = p.LaidOut();
   const size_t groups = p.Groups().groupSlot.size(), products = a.pairs.size();
   auto product = [&](size_t k) {
     return entries[pairs[k].first].second * weight[k] * entries[pairs[k].second].second;

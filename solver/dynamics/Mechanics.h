@@ -953,7 +953,12 @@ class Mechanics {
     // buffer of the solves
     std::vector<int> denseOrder, first, last;
     std::vector<double> work;
-    LargeVector<double> laidOut;        // sparse: the matrix laid out as `ldl` reads it
+    // sparse: the matrix laid out as `ldl` reads it. Every factorisation assembles it whole
+    // first, and only the places L fills in, which nothing writes, keep their zero. Each pattern
+    // reads it only while its own factorisation is made, so patterns planned alike (CopyPlan)
+    // share one: a pile's is tens of megabytes.
+    std::shared_ptr<LargeVector<double>> laidOut;
+    double* LaidOut() const { return laidOut != nullptr ? laidOut->data() : nullptr; }
     std::vector<int> order;             // sparse: the place of each row in the ordering
     SparseLdl ldl;                      // sparse: its factorisation, in that order
     LargeVector<double> factored;  // per place, the value the factorisation was made of
