@@ -93,9 +93,9 @@ class Mechanics {
   // The part of an error estimate of the state (positions, then velocities) that the projection
   // after the step keeps: the estimate with what moves across the constraints taken out, in the
   // mass metric, by the rows and factorisation of the last evaluation (a drive's coordinate,
-  // which the positions' projection keeps, is not taken out of the positions). False, and the estimate
-  // left whole, when that evaluation's rows are not all plain equalities (limits, contacts,
-  // bounded drives), whose projection is not a linear map.
+  // which the positions' projection keeps, is not taken out of the positions). False, and the
+  // estimate left whole, when that evaluation's rows are not all plain equalities (limits,
+  // contacts, bounded drives), whose projection is not a linear map.
   bool KeepTangentPart(Eigen::VectorXd& estimate);
   // Moves only the velocities onto the constraints, at the given positions. `step`, when the
   // velocities are those the last evaluation's accelerations reached over a step of that length,
