@@ -7,9 +7,10 @@
 // Arrays of 2 MiB and more are asked for on large pages (2 MiB each), and the kernel gives them
 // where it has them. A pile's start writes some hundred megabytes of fresh memory, and on the
 // ordinary pages every 4 KiB of it is a fault of its own: on a virtual machine where a fault
-// costs some microseconds, the faults were a fifth of a 5,000-body pile's start, and large
-// pages took a quarter off the pile's first frames as a whole. Each such array is rounded up
-// to whole large pages, since a part of one past the end would be left on ordinary pages.
+// costs some microseconds, the faults were near a third of a 5,000-body pile's start, and
+// large pages took some 30% off its start and first three frames together. Each such array is
+// rounded up to whole large pages, since a part of one past the end would be left on ordinary
+// pages (which measured slower).
 
 #include <sys/mman.h>
 #include <cstddef>
