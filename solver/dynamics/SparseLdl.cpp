@@ -593,6 +593,132 @@ YB_WIDE_VECTORS void SparseLdl::SolveForwardSparse(double* x, const std::vector<
   }
 }
 
+// A block's part of the forward pass (L y = b): its own triangle, then what its rows below
+// take from its columns. A narrow block (kColumns of them, known when compiled) takes its rows
+// below in one loop: a pile's factor is mostly blocks of a few columns (a contact's rows, a
+// body's two contacts) over some tens of rows, whose loops per column and per stage cost more
+// in their ends than in their arithmetic. Each row's sum is the wide blocks' one, term for term.
+template <int kColumns>
+[[gnu::always_inline]] inline void SparseLdl::ForwardBlock(const double* block, int columns,
+                                                           int rows, const int* rowsOf, double* x,
+                                                           double* own, double* g) {
+  if constexpr (kColumns > 0) columns = kColumns;
+  const int below = rows - columns;
+  // The block's own triangle, four columns to a pass over the rows below them; each row
+  // still takes the columns one after the other, as column by column.
+  int t = 0;
+  for (; t + 4 <= columns; t += 4) {
+    const double* a0 = block + Column(t, rows);
+    const double* a1 = block + Column(t + 1, rows);
+    const double* a2 = block + Column(t + 2, rows);
+    const double* a3 = block + Column(t + 3, rows);
+    own[t + 1] -= a0[t + 1] * own[t];
+    own[t + 2] -= a0[t + 2] * own[t];
+    own[t + 2] -= a1[t + 2] * own[t + 1];
+    own[t + 3] -= a0[t + 3] * own[t];
+    own[t + 3] -= a1[t + 3] * own[t + 1];
+    own[t + 3] -= a2[t + 3] * own[t + 2];
+    const double x0 = own[t], x1 = own[t + 1], x2 = own[t + 2], x3 = own[t + 3];
+    for (int r = t + 4; r < columns; ++r)
+      own[r] = (((own[r] - a0[r] * x0) - a1[r] * x1) - a2[r] * x2) - a3[r] * x3;
+  }
+  for (; t < columns; ++t) {
+    const double* column = block + Column(t, rows);
+    for (int r = t + 1; r < columns; ++r)
+      own[r] -= column[r] * own[t];
+  }
+  if constexpr (kColumns > 0) {
+    const double* a[kColumns];
+    double solved[kColumns];
+    for (int c = 0; c < kColumns; ++c) {
+      a[c] = block + Column(c, rows) + columns;
+      solved[c] = own[c];
+    }
+    for (int r = 0; r < below; ++r) {
+      double sum = 0.0;
+      int c = 0;
+      for (; c + 4 <= kColumns; c += 4)
+        sum += (a[c][r] * solved[c] + a[c + 1][r] * solved[c + 1]) +
+               (a[c + 2][r] * solved[c + 2] + a[c + 3][r] * solved[c + 3]);
+      for (; c < kColumns; ++c)
+        sum += a[c][r] * solved[c];
+      x[rowsOf[r]] -= sum;
+    }
+    return;
+  }
+  // The rows below, four columns to a pass over them.
+  std::fill(g, g + below, 0.0);
+  int c = 0;
+  for (; c + 4 <= columns; c += 4) {
+    const double* a0 = block + Column(c, rows) + columns;
+    const double* a1 = block + Column(c + 1, rows) + columns;
+    const double* a2 = block + Column(c + 2, rows) + columns;
+    const double* a3 = block + Column(c + 3, rows) + columns;
+    const double x0 = own[c], x1 = own[c + 1], x2 = own[c + 2], x3 = own[c + 3];
+    for (int r = 0; r < below; ++r)
+      g[r] += (a0[r] * x0 + a1[r] * x1) + (a2[r] * x2 + a3[r] * x3);
+  }
+  for (; c < columns; ++c) {
+    const double* a = block + Column(c, rows) + columns;
+    const double xc = own[c];
+    for (int r = 0; r < below; ++r)
+      g[r] += a[r] * xc;
+  }
+  for (int r = 0; r < below; ++r)
+    x[rowsOf[r]] -= g[r];
+}
+
+// A block's part of the backward pass (L' x = y): what its rows below give each of its columns,
+// then its own triangle. A narrow block reads its rows below straight from x, in one loop for
+// all its columns, with each column's four running sums those of Dot().
+template <int kColumns>
+[[gnu::always_inline]] inline void SparseLdl::BackwardBlock(const double* block, int columns,
+                                                            int rows, const int* rowsOf,
+                                                            const double* x, double* own,
+                                                            double* g, double* dots) {
+  if constexpr (kColumns > 0) columns = kColumns;
+  const int below = rows - columns;
+  if constexpr (kColumns > 0) {
+    const double* a[kColumns];
+    double sums[kColumns][4] = {};
+    for (int c = 0; c < kColumns; ++c)
+      a[c] = block + Column(c, rows) + columns;
+    int r = 0;
+    for (; r + 4 <= below; r += 4) {
+      const double g0 = x[rowsOf[r]], g1 = x[rowsOf[r + 1]];
+      const double g2 = x[rowsOf[r + 2]], g3 = x[rowsOf[r + 3]];
+      for (int c = 0; c < kColumns; ++c) {
+        sums[c][0] += a[c][r] * g0;
+        sums[c][1] += a[c][r + 1] * g1;
+        sums[c][2] += a[c][r + 2] * g2;
+        sums[c][3] += a[c][r + 3] * g3;
+      }
+    }
+    for (; r < below; ++r) {
+      const double gr = x[rowsOf[r]];
+      for (int c = 0; c < kColumns; ++c)
+        sums[c][0] += a[c][r] * gr;
+    }
+    for (int c = 0; c < kColumns; ++c)
+      dots[c] = (sums[c][0] + sums[c][1]) + (sums[c][2] + sums[c][3]);
+  } else {
+    for (int r = 0; r < below; ++r)
+      g[r] = x[rowsOf[r]];
+    // What the rows below take from each column, four columns to a pass over them.
+    int c = 0;
+    for (; c + 4 <= columns; c += 4) {
+      const double* a[4];
+      for (int k = 0; k < 4; ++k)
+        a[k] = block + Column(c + k, rows) + columns;
+      Dots4(a, g, below, dots + c);
+    }
+    for (; c < columns; ++c)
+      dots[c] = Dot(block + Column(c, rows) + columns, g, below);
+  }
+  SolveOwnBackward(block, rows, columns, dots, own);
+}
+
+
 // Each block's part of the solve is made for every right-hand side in turn while the block is
 // at hand, with the same arithmetic as for one alone.
 YB_WIDE_VECTORS void SparseLdl::SolveSupernodes(double* const* xs, int count) const {
@@ -601,7 +727,7 @@ YB_WIDE_VECTORS void SparseLdl::SolveSupernodes(double* const* xs, int count) co
   double* dots = dots_.data();
   for (int s = 0; s < supernodes; ++s) {
     const int first = superStart_[s], columns = superStart_[s + 1] - first;
-    const int rows = superRows_[s + 1] - superRows_[s], below = rows - columns;
+    const int rows = superRows_[s + 1] - superRows_[s];
     const int* rowsOf = rowIndex_.data() + superRows_[s] + columns;
     const double* block = block_.data() + blockBegin_[s];
     for (int v = 0; v < count; ++v) {
@@ -611,49 +737,17 @@ YB_WIDE_VECTORS void SparseLdl::SolveSupernodes(double* const* xs, int count) co
       // and changes no row below it: a solve for a unit vector, or a column of a few rows,
       // reaches only the blocks on their paths up the tree.
       if (AllPositiveZero(own, columns)) continue;
-      // The block's own triangle, four columns to a pass over the rows below them; each row
-      // still takes the columns one after the other, as column by column.
-      int t = 0;
-      for (; t + 4 <= columns; t += 4) {
-        const double* a0 = block + Column(t, rows);
-        const double* a1 = block + Column(t + 1, rows);
-        const double* a2 = block + Column(t + 2, rows);
-        const double* a3 = block + Column(t + 3, rows);
-        own[t + 1] -= a0[t + 1] * own[t];
-        own[t + 2] -= a0[t + 2] * own[t];
-        own[t + 2] -= a1[t + 2] * own[t + 1];
-        own[t + 3] -= a0[t + 3] * own[t];
-        own[t + 3] -= a1[t + 3] * own[t + 1];
-        own[t + 3] -= a2[t + 3] * own[t + 2];
-        const double x0 = own[t], x1 = own[t + 1], x2 = own[t + 2], x3 = own[t + 3];
-        for (int r = t + 4; r < columns; ++r)
-          own[r] = (((own[r] - a0[r] * x0) - a1[r] * x1) - a2[r] * x2) - a3[r] * x3;
+      switch (columns) {
+        case 1: ForwardBlock<1>(block, columns, rows, rowsOf, x, own, g); break;
+        case 2: ForwardBlock<2>(block, columns, rows, rowsOf, x, own, g); break;
+        case 3: ForwardBlock<3>(block, columns, rows, rowsOf, x, own, g); break;
+        case 4: ForwardBlock<4>(block, columns, rows, rowsOf, x, own, g); break;
+        case 5: ForwardBlock<5>(block, columns, rows, rowsOf, x, own, g); break;
+        case 6: ForwardBlock<6>(block, columns, rows, rowsOf, x, own, g); break;
+        case 7: ForwardBlock<7>(block, columns, rows, rowsOf, x, own, g); break;
+        case 8: ForwardBlock<8>(block, columns, rows, rowsOf, x, own, g); break;
+        default: ForwardBlock<0>(block, columns, rows, rowsOf, x, own, g);
       }
-      for (; t < columns; ++t) {
-        const double* column = block + Column(t, rows);
-        for (int r = t + 1; r < columns; ++r)
-          own[r] -= column[r] * own[t];
-      }
-      // The rows below, four columns to a pass over them.
-      std::fill(g, g + below, 0.0);
-      int c = 0;
-      for (; c + 4 <= columns; c += 4) {
-        const double* a0 = block + Column(c, rows) + columns;
-        const double* a1 = block + Column(c + 1, rows) + columns;
-        const double* a2 = block + Column(c + 2, rows) + columns;
-        const double* a3 = block + Column(c + 3, rows) + columns;
-        const double x0 = own[c], x1 = own[c + 1], x2 = own[c + 2], x3 = own[c + 3];
-        for (int r = 0; r < below; ++r)
-          g[r] += (a0[r] * x0 + a1[r] * x1) + (a2[r] * x2 + a3[r] * x3);
-      }
-      for (; c < columns; ++c) {
-        const double* a = block + Column(c, rows) + columns;
-        const double xc = own[c];
-        for (int r = 0; r < below; ++r)
-          g[r] += a[r] * xc;
-      }
-      for (int r = 0; r < below; ++r)
-        x[rowsOf[r]] -= g[r];
     }
   }
   for (int v = 0; v < count; ++v)
@@ -661,7 +755,7 @@ YB_WIDE_VECTORS void SparseLdl::SolveSupernodes(double* const* xs, int count) co
       xs[v][j] *= inverse_[j];
   for (int s = supernodes - 1; s >= 0; --s) {
     const int first = superStart_[s], columns = superStart_[s + 1] - first;
-    const int rows = superRows_[s + 1] - superRows_[s], below = rows - columns;
+    const int rows = superRows_[s + 1] - superRows_[s];
     const int* rowsOf = rowIndex_.data() + superRows_[s] + columns;
     const double* block = block_.data() + blockBegin_[s];
     // The block before this one is read next. The processor fetches ahead of an ascending walk
@@ -675,19 +769,17 @@ YB_WIDE_VECTORS void SparseLdl::SolveSupernodes(double* const* xs, int count) co
     for (int v = 0; v < count; ++v) {
       double* x = xs[v];
       double* own = x + first;
-      for (int r = 0; r < below; ++r)
-        g[r] = x[rowsOf[r]];
-      // What the rows below take from each column, four columns to a pass over them.
-      int c = 0;
-      for (; c + 4 <= columns; c += 4) {
-        const double* a[4];
-        for (int k = 0; k < 4; ++k)
-          a[k] = block + Column(c + k, rows) + columns;
-        Dots4(a, g, below, dots + c);
+      switch (columns) {
+        case 1: BackwardBlock<1>(block, columns, rows, rowsOf, x, own, g, dots); break;
+        case 2: BackwardBlock<2>(block, columns, rows, rowsOf, x, own, g, dots); break;
+        case 3: BackwardBlock<3>(block, columns, rows, rowsOf, x, own, g, dots); break;
+        case 4: BackwardBlock<4>(block, columns, rows, rowsOf, x, own, g, dots); break;
+        case 5: BackwardBlock<5>(block, columns, rows, rowsOf, x, own, g, dots); break;
+        case 6: BackwardBlock<6>(block, columns, rows, rowsOf, x, own, g, dots); break;
+        case 7: BackwardBlock<7>(block, columns, rows, rowsOf, x, own, g, dots); break;
+        case 8: BackwardBlock<8>(block, columns, rows, rowsOf, x, own, g, dots); break;
+        default: BackwardBlock<0>(block, columns, rows, rowsOf, x, own, g, dots);
       }
-      for (; c < columns; ++c)
-        dots[c] = Dot(block + Column(c, rows) + columns, g, below);
-      SolveOwnBackward(block, rows, columns, dots, own);
     }
   }
 }

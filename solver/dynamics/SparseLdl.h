@@ -81,6 +81,12 @@ class SparseLdl {
   static void UpdateColumns(const double* uBlock, int uRows, int uColumns, int c,
                             const double* du, double* w, double* v);
   void SolveSupernodes(double* const* xs, int count) const;
+  template <int kColumns>
+  static void ForwardBlock(const double* block, int columns, int rows, const int* rowsOf,
+                           double* x, double* own, double* g);
+  template <int kColumns>
+  static void BackwardBlock(const double* block, int columns, int rows, const int* rowsOf,
+                            const double* x, double* own, double* g, double* dots);
   static void SolveOwnBackward(const double* block, int rows, int columns, const double* dots,
                                double* own);
   // Where column c of a block of `rows` rows is, less c: its row r is there plus r.

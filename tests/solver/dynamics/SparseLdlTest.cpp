@@ -412,6 +412,60 @@ TEST(SparseLdl, WideSupernodesAgreeWithRowsAndACopiedAnalysisWithTheOriginal) {
   }
 }
 
+// Narrow blocks (one to nine columns, as a pile's contacts make them) each over a different
+// number of rows below, sharing the rows of a wide block eliminated last: their solves agree
+// with the row by row factor, solve the matrix, and come out of a batch as alone.
+TEST(SparseLdl, NarrowBlocksOfEveryWidthAgreeWithRows) {
+  constexpr int kHub = 16;
+  std::vector<std::pair<int, int>> pattern;
+  std::vector<std::pair<int, int>> groups;  // first row and width of each narrow block
+  int n = 0;
+  for (int repeat = 0; repeat < 2; ++repeat)
+    for (int width = 1; width <= 9; ++width) {
+      groups.emplace_back(n, width);
+      n += width;
+    }
+  const int hub = n;
+  n += kHub;
+  for (size_t g = 0; g < groups.size(); ++g) {
+    const auto [first, width] = groups[g];
+    for (int i = first; i < first + width; ++i) {
+      for (int j = i + 1; j < first + width; ++j)
+        pattern.emplace_back(i, j);
+      // Rows below from 3 to 16: every remainder past a multiple of four.
+      for (int h = 0; h < 3 + static_cast<int>(g % 14); ++h)
+        pattern.emplace_back(i, hub + h);
+    }
+  }
+  for (int i = hub; i < n; ++i)
+    for (int j = i + 1; j < n; ++j)
+      pattern.emplace_back(i, j);
+  const Eigen::MatrixXd a = Random(n, pattern, 21);
+  const Eigen::SparseMatrix<double> upper = Upper(a, pattern);
+  SparseLdl bySupernodes, byRows;
+  bySupernodes.Analyse(upper, SparseLdl::Method::BySupernodes);
+  byRows.Analyse(upper, SparseLdl::Method::ByRows);
+  EXPECT_EQ(bySupernodes.Supernodes(), static_cast<int>(groups.size()) + 1);
+  ASSERT_TRUE(bySupernodes.Factorise(upper.valuePtr()));
+  ASSERT_TRUE(byRows.Factorise(upper.valuePtr()));
+  std::vector<Eigen::VectorXd> sides;
+  for (int k = 0; k < 3; ++k)
+    sides.push_back(Eigen::VectorXd::LinSpaced(n, -1 - k, 2 + k).array().sin());
+  std::vector<Eigen::VectorXd> batch = sides;
+  std::vector<double*> pointers;
+  for (Eigen::VectorXd& side : batch)
+    pointers.push_back(side.data());
+  bySupernodes.Solve(pointers.data(), static_cast<int>(pointers.size()));
+  for (size_t k = 0; k < sides.size(); ++k) {
+    Eigen::VectorXd x = sides[k], y = sides[k];
+    bySupernodes.Solve(x.data());
+    byRows.Solve(y.data());
+    EXPECT_LE((x - y).cwiseAbs().maxCoeff(), 1e-12 * y.cwiseAbs().maxCoeff());
+    EXPECT_LE((a * x - sides[k]).cwiseAbs().maxCoeff(), 1e-12);
+    EXPECT_EQ(batch[k], x);
+  }
+}
+
 // A factorisation by supernodes after a few rows changed (a pivot holding them as rows of the
 // identity, then freeing them again) makes only the blocks above them, and gives the factor a
 // whole factorisation of the same values gives, to the bit; a refused factorisation leaves
