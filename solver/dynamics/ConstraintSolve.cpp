@@ -263,28 +263,32 @@ void CholeskySolve(const std::vector<double>& l, const std::vector<int>& order,
 
 // Every place of J W J' that the products reach, (row, column) with row >= column, once: listed
 // row by row, each row's places in the order its products first reach them. placeOf gets each
-// product's place among them.
+// product's place among them; rowOf is the row of each entry.
 template <typename Products>
 LargeVector<std::pair<int, int>> DistinctPlaces(const Products& products, int n,
+                                                const LargeVector<int>& rowOf,
                                                 LargeVector<int>& placeOf) {
   std::vector<int> start(static_cast<size_t>(n) + 1, 0);
   for (const auto& product : products)
-    ++start[product.rowA + 1];
+    ++start[rowOf[product.a] + 1];
   for (int r = 0; r < n; ++r)
     start[r + 1] += start[r];
   LargeVector<int> byRow(products.size());
   {
     std::vector<int> fill(start.begin(), start.end() - 1);
     for (size_t k = 0; k < products.size(); ++k)
-      byRow[fill[products[k].rowA]++] = static_cast<int>(k);
+      byRow[fill[rowOf[products[k].a]]++] = static_cast<int>(k);
   }
+  // No more places than products: room for them all at once, where grown a pile's list would
+  // leave each of its earlier sizes behind as new memory.
   LargeVector<std::pair<int, int>> places;
+  places.reserve(products.size());
   placeOf.resize(products.size());
   // Per column, the row whose places last reached it and the place it was there.
   std::vector<int> reachedBy(n, -1), placeAt(n, 0);
   for (int r = 0; r < n; ++r)
     for (int k = start[r]; k < start[r + 1]; ++k) {
-      const int column = products[byRow[k]].rowB;
+      const int column = rowOf[products[byRow[k]].b];
       if (reachedBy[column] != r) {
         reachedBy[column] = r;
         placeAt[column] = static_cast<int>(places.size());
@@ -522,7 +526,7 @@ void Mechanics::Factorise(const std::vector<int>& rows, const std::vector<char>*
   // A dense pattern's products are grouped by place when it is assembled a second time, or
   // with rows held: many small piles are factorised once (a short run, a fast step's pile) and
   // their first assembly takes the products as they were made.
-  if (!p.grouped && (held != nullptr || !fresh)) GroupProducts(p);
+  if (!p.grouped && (held != nullptr || !fresh)) GroupProducts(p, RowsOfEntries(p));
   // Products are grouped by their place, so each sum stays in a register; places that no
   // product reaches keep the zero they were given when the pattern was made.
   double* values = dense ? p.matrix.data() : p.LaidOut();
@@ -699,11 +703,21 @@ bool Mechanics::FactoriseValues(FactorPattern& p, double smallest) {
   return true;
 }
 
+// The row of each entry of the pattern's row set, from the entry counts its structure begins
+// with.
+LargeVector<int> Mechanics::RowsOfEntries(const FactorPattern& p) {
+  LargeVector<int> rowOf(p.structure.size() - static_cast<size_t>(p.n));
+  for (int r = 0, k = 0; r < p.n; ++r)
+    for (int i = 0; i < p.structure[r]; ++i)
+      rowOf[k++] = r;
+  return rowOf;
+}
+
 // Groups the products by their place, keeping their order within a place, and lists the
 // places. Places are small integers, so the products are counted out by place rather than
 // sorted: a general sort of a pile's products cost more than its factorisation, and a short run
 // of a small pile plans its pattern again as the rows settle.
-void Mechanics::GroupProducts(FactorPattern& p) {
+void Mechanics::GroupProducts(FactorPattern& p, const LargeVector<int>& rowOf) {
   const size_t count = p.products.size();
   int places = 0;
   for (const auto& product : p.products)
@@ -725,11 +739,11 @@ void Mechanics::GroupProducts(FactorPattern& p) {
   // The products of each place in their own order, with what the grouping reads of them: a
   // pile's products are many, and read through their indices they would be read at random.
   struct Placed {
-    int a, b, rowA, rowB;
+    int a, b;
   };
   LargeVector<Placed> bySlot(count);
   for (const auto& product : p.products)
-    bySlot[end[product.slot]++] = {product.a, product.b, product.rowA, product.rowB};
+    bySlot[end[product.slot]++] = {product.a, product.b};
   auto begin = [&](int slot) { return slot == 0 ? 0 : end[slot - 1]; };
   auto grouping = std::make_shared<FactorPattern::Grouping>();
   LargeVector<int>& groupSlot = grouping->groupSlot;
@@ -740,7 +754,7 @@ void Mechanics::GroupProducts(FactorPattern& p) {
     if (end[slot] > begin(slot)) {
       groupSlot.push_back(slot);
       const Placed& first = bySlot[begin(slot)];
-      groupRows.emplace_back(first.rowA, first.rowB);
+      groupRows.emplace_back(rowOf[first.a], rowOf[first.b]);
     }
   // The products are added in the order of their ranks: every place's first product, then
   // every place's second... so that additions that follow each other go to different places
@@ -792,8 +806,9 @@ void Mechanics::MakePattern(FactorPattern& p, int n, bool dense) {
         p.first, p.last);
     return;
   }
-  PlanSparse(p, n);
-  GroupProducts(p);
+  const LargeVector<int> rowOf = RowsOfEntries(p);
+  PlanSparse(p, n, rowOf);
+  GroupProducts(p, rowOf);
   // Grouped, the products are read only by place: a pile's list is the largest of its plan.
   LargeVector<FactorPattern::Product>().swap(p.products);
   p.laidOut = std::make_shared<LargeVector<double>>(p.ldl.LaidOutCount(), 0.0);
@@ -858,9 +873,8 @@ void Mechanics::ListProducts(FactorPattern& p, int n, bool dense) {
     for (size_t i = begin; i < end; ++i)
       for (size_t j = begin; j < end; ++j)
         if (byDof[i].row >= byDof[j].row) {
-          p.products.push_back({byDof[i].flat, byDof[j].flat,
-                                dense ? byDof[j].row * n + byDof[i].row : 0, byDof[i].row,
-                                byDof[j].row});
+          p.products.push_back(
+              {byDof[i].flat, byDof[j].flat, dense ? byDof[j].row * n + byDof[i].row : 0});
         }
   }
 }
@@ -868,11 +882,11 @@ void Mechanics::ListProducts(FactorPattern& p, int n, bool dense) {
 // A sparse pattern's fill-reducing ordering and symbolic analysis, and the slot of every product
 // and diagonal where the factorisation reads them. Its patterns and places, some tens of a
 // pile's megabytes, are gone before the products are grouped.
-void Mechanics::PlanSparse(FactorPattern& p, int n) {
+void Mechanics::PlanSparse(FactorPattern& p, int n, const LargeVector<int>& rowOf) {
   // Two rows that share coordinates meet through each of them: the ordering and the analysis
   // take every place once, and each product is told its place's slot.
   LargeVector<int> placeOf;
-  const LargeVector<std::pair<int, int>> places = DistinctPlaces(p.products, n, placeOf);
+  const LargeVector<std::pair<int, int>> places = DistinctPlaces(p.products, n, rowOf, placeOf);
   {
     Eigen::SparseMatrix<char> full(n, n);
     SymmetricPattern(n, places, full);

@@ -922,9 +922,10 @@ class Mechanics {
   // kept, since evaluations and projections alternate between row sets, and a factorisation is
   // reused while its matrix is unchanged.
   struct FactorPattern {
+    // Entries a and b of the row set, and their place. Their rows are not kept: a pile has
+    // hundreds of thousands of products, and the rows follow from the structure (RowsOfEntries).
     struct Product {
-      int a, b, slot;          // entries a and b of the row set, and their place
-      int rowA = 0, rowB = 0;  // the rows of those entries
+      int a, b, slot;
     };
     // The products grouped by place. It follows from the plan alone, and a pile's is tens of
     // megabytes: patterns planned alike (CopyPlan) share it rather than each holding a copy.
@@ -981,9 +982,10 @@ class Mechanics {
   };
   void MakePattern(FactorPattern& pattern, int n, bool dense);
   void ListProducts(FactorPattern& pattern, int n, bool dense);
-  void PlanSparse(FactorPattern& pattern, int n);
+  void PlanSparse(FactorPattern& pattern, int n, const LargeVector<int>& rowOf);
   void CopyPlan(const FactorPattern& from, FactorPattern& to);
-  static void GroupProducts(FactorPattern& pattern);
+  static LargeVector<int> RowsOfEntries(const FactorPattern& pattern);
+  static void GroupProducts(FactorPattern& pattern, const LargeVector<int>& rowOf);
   static bool FactoriseValues(FactorPattern& pattern, double smallest);
   void Assemble(const FactorPattern& pattern, double* values) const;
   void AssembleUngrouped(const FactorPattern& pattern, double* values) const;
