@@ -718,7 +718,6 @@ template <int kColumns>
   SolveOwnBackward(block, rows, columns, dots, own);
 }
 
-
 // Each block's part of the solve is made for every right-hand side in turn while the block is
 // at hand, with the same arithmetic as for one alone.
 YB_WIDE_VECTORS void SparseLdl::SolveSupernodes(double* const* xs, int count) const {
