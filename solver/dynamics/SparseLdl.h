@@ -81,6 +81,8 @@ class SparseLdl {
   static void UpdateColumns(const double* uBlock, int uRows, int uColumns, int c,
                             const double* du, double* w, double* v);
   void SolveSupernodes(double* const* xs, int count) const;
+  // One block's part of the forward and of the backward pass; kColumns is its column count where
+  // that is 1 to 8, known when compiled, and 0 for a wider block.
   template <int kColumns>
   static void ForwardBlock(const double* block, int columns, int rows, const int* rowsOf,
                            double* x, double* own, double* g);
