@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include <Eigen/OrderingMethods>
@@ -1812,6 +1813,15 @@ void Mechanics::SolveTinyIslandOf(const int* rows, int count, const double* b,
     compliance[i] = row.compliance;
     contacts = contacts || row.compliance != 0;
   }
+  // Which coordinates each row reaches, as bits of their indices modulo 64: two rows whose bits
+  // do not meet share no coordinate, and their entry of J W J' is zero (a sum of zeros only, as
+  // FactoriseTiny would make it). An island's rows mostly reach other bodies than each other's.
+  std::uint64_t reaches[N];
+  for (int i = 0; i < n; ++i) {
+    reaches[i] = 0;
+    for (int k = begin[i]; k < end[i]; ++k)
+      reaches[i] |= std::uint64_t{1} << (entries[k].first & 63);
+  }
   // The lower triangle of J W J', each entry summed as FactoriseTiny sums it.
   double g[N][N];
   for (int i = 0; i < n; ++i) {
@@ -1819,8 +1829,9 @@ void Mechanics::SolveTinyIslandOf(const int* rows, int count, const double* b,
       scatter[entries[k].first] += entries[k].second * invMass[entries[k].first];
     for (int j = 0; j <= i; ++j) {
       double sum = 0;
-      for (int k = begin[j]; k < end[j]; ++k)
-        sum += scatter[entries[k].first] * entries[k].second;
+      if ((reaches[i] & reaches[j]) != 0)
+        for (int k = begin[j]; k < end[j]; ++k)
+          sum += scatter[entries[k].first] * entries[k].second;
       g[i][j] = sum;
     }
     for (int k = begin[i]; k < end[i]; ++k)
@@ -1850,16 +1861,16 @@ void Mechanics::SolveTinyIslandOf(const int* rows, int count, const double* b,
   };
   // The factor as CholeskyInPlace makes it, reciprocals on its diagonal.
   double l[N][N], m[N][N];
-  auto cholesky = [&](double smallest) {
+  auto cholesky = [&](const double (*a)[N], double smallest) {
     for (int j = 0; j < n; ++j) {
-      double s = m[j][j];
+      double s = a[j][j];
       for (int k = 0; k < j; ++k)
         s -= l[j][k] * l[j][k];
-      if (!(s > smallest * m[j][j])) return false;
+      if (!(s > smallest * a[j][j])) return false;
       const double inverse = 1 / std::sqrt(s);
       l[j][j] = inverse;
       for (int i = j + 1; i < n; ++i) {
-        double t = m[i][j];
+        double t = a[i][j];
         for (int k = 0; k < j; ++k)
           t -= l[i][k] * l[j][k];
         l[i][j] = t * inverse;
@@ -1876,16 +1887,21 @@ void Mechanics::SolveTinyIslandOf(const int* rows, int count, const double* b,
     ++factoriseCount_;
     chordReady_ = false;
     factorised = true;
-    for (int i = 0; i < n; ++i)
-      for (int j = 0; j <= i; ++j)
-        m[i][j] = !holding || !(held[i] || held[j]) ? g[i][j] : i == j ? 1.0 : 0.0;
+    // Holding no row, the matrix factorised is J W J' itself, read where it was assembled.
+    auto copy = [&] {
+      for (int i = 0; i < n; ++i)
+        for (int j = 0; j <= i; ++j)
+          m[i][j] = !holding || !(held[i] || held[j]) ? g[i][j] : i == j ? 1.0 : 0.0;
+    };
+    if (holding) copy();
     regularised = false;
-    if (cholesky(contacts ? 1e-9 : 0.0)) return;
+    if (cholesky(holding ? m : g, contacts ? 1e-9 : 0.0)) return;
     if (contacts) {
+      if (!holding) copy();
       for (int i = 0; i < n; ++i)
         if (!holding || !held[i]) m[i][i] += compliance[i];
       regularised = true;
-      if (cholesky(0.0)) return;
+      if (cholesky(m, 0.0)) return;
     }
     throw DynamicsError{kErrSingular, "the constraints cannot be solved together"};
   };
@@ -1998,9 +2014,17 @@ void Mechanics::SolveTinyIslandOf(const int* rows, int count, const double* b,
   p.last.clear();
   p.regularised = regularised;
   p.factor.resize(static_cast<size_t>(n) * n);
-  for (int i = 0; i < n; ++i)
-    for (int j = 0; j <= i; ++j)
-      p.factor[static_cast<size_t>(i) * n + j] = l[i][j];
+  // Two entries at a time: copied as blocks of memory, a row of a few entries costs the copy's
+  // setting out many times over.
+  for (int i = 0; i < n; ++i) {
+    double* row = p.factor.data() + static_cast<size_t>(i) * n;
+    int j = 0;
+    for (; j < i; j += 2) {
+      row[j] = l[i][j];
+      row[j + 1] = l[i][j + 1];
+    }
+    if (j == i) row[j] = l[i][j];
+  }
 }
 
 // Rows that nothing pushes off their bounds of zero (contacts that are not approaching, after
