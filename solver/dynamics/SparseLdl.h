@@ -97,8 +97,9 @@ class SparseLdl {
   static constexpr int kSupernodalEntries = 200000;
   // Columns in one supernode at most, so that its dense work stays within a cache's reach.
   static constexpr int kLargestSupernode = 128;
-  // Values of the next block a backward solve asks for ahead of reading it (eight cache lines).
-  static constexpr int kPrefetched = 64;
+  // How far ahead of the block it works on, in values, a solve asks for the factor (8 KiB):
+  // see SolveSupernodes.
+  static constexpr size_t kFetchedAhead = 1024;
   int n_ = 0;
   int laidOutCount_ = 0;
   bool supernodal_ = false;
