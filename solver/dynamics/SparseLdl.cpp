@@ -108,19 +108,29 @@ void SparseLdl::Analyse(const Eigen::SparseMatrix<double>& upper, Method method)
     columnBegin_[k + 1] = columnBegin_[k] + count[k];
   supernodal_ = method == Method::BySupernodes ||
                 (method == Method::BySize && columnBegin_[n_] >= kSupernodalEntries);
-  index_.assign(columnBegin_[n_], 0);
-  // A factor made by supernodes needs only the rows of each column, not L row by row.
-  value_.assign(supernodal_ ? 0 : columnBegin_[n_], 0.0);
   d_.assign(n_, 0.0);
   inverse_.assign(n_, 0.0);
   work_.assign(n_, 0.0);
-  // Every row's pattern, reached from the matrix's entries along the tree, in the order the
-  // factorisation visits it (each column before the columns it updates).
-  std::fill(count.begin(), count.end(), 0);
   rowBegin_.assign(n_ + 1, 0);
   rows_.clear();
-  if (!supernodal_) rows_.reserve(columnBegin_[n_]);
-  std::vector<int> pattern(n_), where(n_);
+  if (supernodal_)
+    AnalyseSupernodes(upper, parent);
+  else
+    AnalyseRows(upper, parent);
+  // Laid out by Factorise only for a caller that does not lay its values out itself.
+  laidOut_.clear();
+}
+
+// Every row's pattern, reached from the matrix's entries along the tree, in the order the
+// factorisation visits it (each column before the columns it updates).
+void SparseLdl::AnalyseRows(const Eigen::SparseMatrix<double>& upper,
+                            const std::vector<int>& parent) {
+  const int* ap = upper.outerIndexPtr();
+  const int* ai = upper.innerIndexPtr();
+  index_.assign(columnBegin_[n_], 0);
+  value_.assign(columnBegin_[n_], 0.0);
+  rows_.reserve(columnBegin_[n_]);
+  std::vector<int> flag(n_), count(n_, 0), pattern(n_), where(n_);
   laidOutPlace_.assign(ap[n_], 0);
   for (int k = 0; k < n_; ++k) {
     int top = n_;
@@ -136,13 +146,6 @@ void SparseLdl::Analyse(const Eigen::SparseMatrix<double>& upper, Method method)
       while (length > 0)
         pattern[--top] = pattern[--length];
     }
-    if (supernodal_) {
-      for (; top < n_; ++top) {
-        const int i = pattern[top];
-        index_[columnBegin_[i] + count[i]++] = k;
-      }
-      continue;
-    }
     for (; top < n_; ++top) {
       const int i = pattern[top];
       const int place = columnBegin_[i] + count[i]++;
@@ -157,13 +160,13 @@ void SparseLdl::Analyse(const Eigen::SparseMatrix<double>& upper, Method method)
       laidOutPlace_[p] = ai[p] == k ? columnBegin_[n_] + k : where[ai[p]];
   }
   laidOutCount_ = static_cast<int>(rows_.size()) + n_;
-  if (supernodal_) AnalyseSupernodes(upper, parent);
-  // Laid out by Factorise only for a caller that does not lay its values out itself.
-  laidOut_.clear();
 }
 
 // A column joins the supernode of the one before it when it is that one's parent and its
 // pattern below the diagonal is the rest of that one's: the two columns then share a block.
+// The partition needs only the tree and the column counts, so it comes before any row's
+// pattern: a block's rows below it are those of its last column, and only the last columns'
+// patterns are written, reached along the tree of supernodes rather than column by column.
 void SparseLdl::AnalyseSupernodes(const Eigen::SparseMatrix<double>& upper,
                                   const std::vector<int>& parent) {
   auto count = [&](int j) { return columnBegin_[j + 1] - columnBegin_[j]; };
@@ -179,31 +182,48 @@ void SparseLdl::AnalyseSupernodes(const Eigen::SparseMatrix<double>& upper,
   superStart_.push_back(n_);
   superRows_.assign(supernodes + 1, 0);
   blockBegin_.assign(supernodes + 1, 0);
-  rowIndex_.clear();
+  // The supernode above each in the tree (-1 for a root), and where the next row found below
+  // its block goes in rowIndex_.
+  std::vector<int> superParent(supernodes), next(supernodes);
   int widest = 0;
   for (int s = 0; s < supernodes; ++s) {
     const int first = superStart_[s], last = superStart_[s + 1] - 1;
     const int columns = last - first + 1, rows = columns + count(last);
-    for (int j = first; j <= last; ++j)
-      rowIndex_.push_back(j);
-    rowIndex_.insert(rowIndex_.end(), index_.begin() + columnBegin_[last],
-                     index_.begin() + columnBegin_[last + 1]);
     superRows_[s + 1] = superRows_[s] + rows;
     // Where a column after the last would begin.
     blockBegin_[s + 1] = blockBegin_[s] + static_cast<int>(Column(columns, rows)) + columns;
     widest = std::max(widest, rows);
+    superParent[s] = parent[last] == -1 ? -1 : superOf_[parent[last]];
+    next[s] = superRows_[s] + columns;
   }
-  // Every entry of the matrix goes where its place in L is in its column's block.
+  // Every place of rowIndex_ is written below.
+  rowIndex_.resize(superRows_[supernodes]);
+  for (int s = 0; s < supernodes; ++s)
+    for (int j = superStart_[s]; j < superStart_[s + 1]; ++j)
+      rowIndex_[superRows_[s] + j - superStart_[s]] = j;
+  // Row k of L holds the last column of every supernode on the tree's paths from the matrix's
+  // entries of column k up to k's own supernode (a path enters a supernode anywhere but leaves
+  // it by its last column). Rows reach each block in ascending order, as its rows are kept.
+  // Every entry of the matrix then goes where its place in L is in its column's block: row k
+  // of a block that k is below is where row k was just written.
   const int* ap = upper.outerIndexPtr();
   const int* ai = upper.innerIndexPtr();
-  for (int k = 0; k < n_; ++k)
+  laidOutPlace_.resize(ap[n_]);
+  std::vector<int> flag(supernodes, -1);
+  for (int k = 0; k < n_; ++k) {
+    const int own = superOf_[k];
+    for (int p = ap[k]; p < ap[k + 1]; ++p)
+      for (int s = superOf_[ai[p]]; s != own && flag[s] != k; s = superParent[s]) {
+        flag[s] = k;
+        rowIndex_[next[s]++] = k;
+      }
     for (int p = ap[k]; p < ap[k + 1]; ++p) {
       const int i = ai[p], s = superOf_[i], first = superStart_[s];
       const int rows = superRows_[s + 1] - superRows_[s];
-      const int* begin = rowIndex_.data() + superRows_[s];
-      const int r = static_cast<int>(std::lower_bound(begin, begin + rows, k) - begin);
+      const int r = s == own ? k - first : next[s] - 1 - superRows_[s];
       laidOutPlace_[p] = blockBegin_[s] + static_cast<int>(Column(i - first, rows)) + r;
     }
+  }
   laidOutCount_ = blockBegin_[supernodes];
   // The first factorisation makes every block whole from its values without reading the
   // blocks: they are left unset until then.
@@ -217,9 +237,7 @@ void SparseLdl::AnalyseSupernodes(const Eigen::SparseMatrix<double>& upper,
   update_.assign(2 * static_cast<size_t>(widest), 0.0);
   gathered_.assign(widest, 0.0);
   dots_.assign(kLargestSupernode, 0.0);
-  // The row by row factor, and L's pattern by columns that the blocks were made from, are not
-  // needed.
-  rows_.clear();
+  // The row by row factor and L's pattern by columns of an earlier analysis are not needed.
   rows_.shrink_to_fit();
   index_.clear();
   index_.shrink_to_fit();

@@ -75,6 +75,7 @@ class SparseLdl {
   struct Entry {
     int column, place;
   };
+  void AnalyseRows(const Eigen::SparseMatrix<double>& upper, const std::vector<int>& parent);
   void AnalyseSupernodes(const Eigen::SparseMatrix<double>& upper, const std::vector<int>& parent);
   bool FactoriseSupernodes(const double* values, const std::vector<char>* changed);
   template <bool kPair>
