@@ -78,6 +78,7 @@ class SparseLdl {
   void AnalyseRows(const Eigen::SparseMatrix<double>& upper, const std::vector<int>& parent);
   void AnalyseSupernodes(const Eigen::SparseMatrix<double>& upper, const std::vector<int>& parent);
   bool FactoriseSupernodes(const double* values, const std::vector<char>* changed);
+  void FetchRowsFrom(int s, int from) const;
   template <bool kPair>
   static void UpdateColumns(const double* uBlock, int uRows, int uColumns, int c,
                             const double* du, double* w, double* v);
