@@ -2,9 +2,11 @@
 // solve for one-sided rows and limited drives.
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 #include <Eigen/OrderingMethods>
 #include <Eigen/SparseCholesky>
@@ -300,13 +302,15 @@ LargeVector<std::pair<int, int>> DistinctPlaces(const Products& products, int n,
   return places;
 }
 
-// A compressed pattern from the entries of each column (row indices ascending, values one; only
-// the pattern is read).
+// A compressed pattern from entries given by column and row, no place twice (row indices
+// ascending, values one; only the pattern is read). `position`, where asked for, gets where each
+// entry went in its storage.
 template <typename Scalar>
 void CompressedPattern(int n, const LargeVector<int>& columnOf, const LargeVector<int>& rowOf,
-                       Eigen::SparseMatrix<Scalar>& out) {
+                       Eigen::SparseMatrix<Scalar>& out, LargeVector<int>* position) {
+  const size_t count = rowOf.size();
   out.resize(n, n);
-  out.resizeNonZeros(static_cast<Eigen::Index>(rowOf.size()));
+  out.resizeNonZeros(static_cast<Eigen::Index>(count));
   int* outer = out.outerIndexPtr();
   int* inner = out.innerIndexPtr();
   std::fill(outer, outer + n + 1, 0);
@@ -314,12 +318,32 @@ void CompressedPattern(int n, const LargeVector<int>& columnOf, const LargeVecto
     ++outer[c + 1];
   for (int c = 0; c < n; ++c)
     outer[c + 1] += outer[c];
+  std::fill(out.valuePtr(), out.valuePtr() + count, Scalar{1});
   std::vector<int> fill(outer, outer + n);
-  for (size_t k = 0; k < rowOf.size(); ++k)
-    inner[fill[columnOf[k]]++] = rowOf[k];
-  for (int c = 0; c < n; ++c)
-    std::sort(inner + outer[c], inner + outer[c + 1]);
-  std::fill(out.valuePtr(), out.valuePtr() + rowOf.size(), Scalar{1});
+  if (position == nullptr) {
+    for (size_t k = 0; k < count; ++k)
+      inner[fill[columnOf[k]]++] = rowOf[k];
+    for (int c = 0; c < n; ++c)
+      std::sort(inner + outer[c], inner + outer[c + 1]);
+    return;
+  }
+  // Counted out by row first, the entries reach each column with their rows ascending, and each
+  // one's place is known as it is put: a sort within the columns would lose it. (Sorting each
+  // row with its index measured slower.)
+  std::vector<int> byRowStart(static_cast<size_t>(n) + 1, 0);
+  for (const int r : rowOf)
+    ++byRowStart[r + 1];
+  for (int r = 0; r < n; ++r)
+    byRowStart[r + 1] += byRowStart[r];
+  LargeVector<int> byRow(count);
+  for (size_t k = 0; k < count; ++k)
+    byRow[byRowStart[rowOf[k]]++] = static_cast<int>(k);
+  position->resize(count);
+  for (const int k : byRow) {
+    const int at = fill[columnOf[k]]++;
+    inner[at] = rowOf[k];
+    (*position)[k] = at;
+  }
 }
 
 // Both triangles of the pattern of distinct places. Only the pattern is read, and a value of a
@@ -336,27 +360,37 @@ void SymmetricPattern(int n, const LargeVector<std::pair<int, int>>& places,
     columnOf.push_back(row);
     rowOf.push_back(column);
   }
-  CompressedPattern(n, columnOf, rowOf, out);
+  CompressedPattern(n, columnOf, rowOf, out, nullptr);
 }
 
 // The upper triangle of the pattern of distinct places in the given order, with every row's
-// diagonal.
+// diagonal. `placed` gets where each place went in its storage and `diagonal` where each row's
+// diagonal did, so that their slots need no search.
 void UpperPattern(int n, const LargeVector<std::pair<int, int>>& places,
-                  const std::vector<int>& order, Eigen::SparseMatrix<double>& out) {
+                  const std::vector<int>& order, Eigen::SparseMatrix<double>& out,
+                  LargeVector<int>& placed, std::vector<int>& diagonal) {
+  // The diagonals come first, by row, and the places off the diagonal after them.
   LargeVector<int> columnOf, rowOf;
   columnOf.reserve(places.size() + n);
   rowOf.reserve(places.size() + n);
+  for (int r = 0; r < n; ++r) {
+    columnOf.push_back(order[r]);
+    rowOf.push_back(order[r]);
+  }
   for (const auto& [row, column] : places) {
     if (row == column) continue;
     const int a = order[row], b = order[column];
     columnOf.push_back(std::max(a, b));
     rowOf.push_back(std::min(a, b));
   }
-  for (int r = 0; r < n; ++r) {
-    columnOf.push_back(r);
-    rowOf.push_back(r);
+  LargeVector<int> position;
+  CompressedPattern(n, columnOf, rowOf, out, &position);
+  diagonal.assign(position.begin(), position.begin() + n);
+  placed.resize(places.size());
+  for (size_t k = 0, next = n; k < places.size(); ++k) {
+    const auto& [row, column] = places[k];
+    placed[k] = position[row == column ? row : next++];
   }
-  CompressedPattern(n, columnOf, rowOf, out);
 }
 
 }  // namespace
@@ -720,58 +754,74 @@ LargeVector<int> Mechanics::RowsOfEntries(const FactorPattern& p) {
 // of a small pile plans its pattern again as the rows settle.
 void Mechanics::GroupProducts(FactorPattern& p, const LargeVector<int>& rowOf) {
   const size_t count = p.products.size();
-  int places = 0;
-  for (const auto& product : p.products)
-    places = std::max(places, product.slot + 1);
-  // Counted out by place, the products keep their order within each: `end[slot]` is first
-  // where each place's products start among them all, then, once they are placed, where they
-  // end (so the next place's start).
-  LargeVector<int> end(static_cast<size_t>(places) + 1, 0);
-  for (const auto& product : p.products)
-    ++end[product.slot + 1];
-  // The places reached are counted on the way: the lists of them are then made at their size,
-  // where grown as they were found, a pile's would leave their earlier sizes behind as new
-  // memory.
-  size_t reached = 0;
-  for (int slot = 0; slot < places; ++slot) {
-    reached += end[slot + 1] != 0 ? 1 : 0;
-    end[slot + 1] += end[slot];
+  // Where the products' places lie: the dense matrix, or the layout the factorisation reads.
+  const size_t places =
+      p.dense ? static_cast<size_t>(p.n) * p.n : static_cast<size_t>(p.ldl.LaidOutCount());
+  // The places reached, a bit each, and at each place reached how many products it has. A
+  // pile's products reach a fifth of its layout's places (the rest are L's fill): counts of every
+  // place would be cleared, summed and walked for nothing, so the first product of a place sets
+  // its count and the rest are never written.
+  std::vector<uint64_t> reachedBits((places + 63) / 64, 0);
+  LargeVector<int> at(places);
+  for (const auto& product : p.products) {
+    uint64_t& word = reachedBits[product.slot >> 6];
+    const uint64_t bit = uint64_t{1} << (product.slot & 63);
+    at[product.slot] = (word & bit) != 0 ? at[product.slot] + 1 : 1;
+    word |= bit;
   }
+  // Counted first, the lists of them are made at their size: grown, a pile's would leave each
+  // of their earlier sizes behind as new memory.
+  size_t reached = 0;
+  for (const uint64_t bits : reachedBits)
+    reached += static_cast<size_t>(std::popcount(bits));
+  // Walked in order, the places reached are listed, and each one's count becomes where its
+  // products start among them all: group g's are bySlot[start[g], start[g + 1]).
+  auto grouping = std::make_shared<FactorPattern::Grouping>();
+  LargeVector<int>& groupSlot = grouping->groupSlot;
+  groupSlot.reserve(reached);
+  LargeVector<int> start;
+  start.reserve(reached + 1);
+  int placed = 0;
+  for (size_t w = 0; w < reachedBits.size(); ++w)
+    for (uint64_t bits = reachedBits[w]; bits != 0; bits &= bits - 1) {
+      const int slot = static_cast<int>(w * 64) + std::countr_zero(bits);
+      groupSlot.push_back(slot);
+      start.push_back(placed);
+      placed += std::exchange(at[slot], placed);
+    }
+  start.push_back(placed);
   // The products of each place in their own order, with what the grouping reads of them: a
   // pile's products are many, and read through their indices they would be read at random.
+  // Counted out by place, they keep their order within each.
   struct Placed {
     int a, b;
   };
   LargeVector<Placed> bySlot(count);
   for (const auto& product : p.products)
-    bySlot[end[product.slot]++] = {product.a, product.b};
-  auto begin = [&](int slot) { return slot == 0 ? 0 : end[slot - 1]; };
-  auto grouping = std::make_shared<FactorPattern::Grouping>();
-  LargeVector<int>& groupSlot = grouping->groupSlot;
+    bySlot[at[product.slot]++] = {product.a, product.b};
   LargeVector<std::pair<int, int>>& groupRows = grouping->groupRows;
-  groupSlot.reserve(reached);
   groupRows.reserve(reached);
-  for (int slot = 0; slot < places; ++slot)
-    if (end[slot] > begin(slot)) {
-      groupSlot.push_back(slot);
-      const Placed& first = bySlot[begin(slot)];
-      groupRows.emplace_back(rowOf[first.a], rowOf[first.b]);
-    }
+  for (size_t g = 0; g < reached; ++g) {
+    const Placed& first = bySlot[start[g]];
+    groupRows.emplace_back(rowOf[first.a], rowOf[first.b]);
+  }
   // The products are added in the order of their ranks: every place's first product, then
   // every place's second... so that additions that follow each other go to different places
   // and need not wait for each other, while each place still adds its products in their own
   // order. The places still to add to shrink as their products run out.
   grouping->pairs.resize(count);
   grouping->productSlot.resize(count);
-  LargeVector<int> open(groupSlot);
+  LargeVector<int> open(reached);
+  for (size_t g = 0; g < reached; ++g)
+    open[g] = static_cast<int>(g);
   size_t next = 0;
   for (int r = 0; !open.empty(); ++r) {
     size_t kept = 0;
-    for (const int slot : open) {
-      const Placed& product = bySlot[begin(slot) + r];
+    for (const int g : open) {
+      const Placed& product = bySlot[start[g] + r];
       grouping->pairs[next] = {product.a, product.b};
-      grouping->productSlot[next++] = slot;
-      if (end[slot] - begin(slot) > r + 1) open[kept++] = slot;
+      grouping->productSlot[next++] = groupSlot[g];
+      if (start[g + 1] - start[g] > r + 1) open[kept++] = g;
     }
     open.resize(kept);
   }
@@ -913,24 +963,17 @@ void Mechanics::PlanSparse(FactorPattern& p, int n, const LargeVector<int>& rowO
   }
   // The reordered upper triangle is read only here: the analysis keeps what it needs of it.
   Eigen::SparseMatrix<double> upper;
-  UpperPattern(n, places, p.order, upper);
+  LargeVector<int> slotOf;
+  UpperPattern(n, places, p.order, upper, slotOf, p.diagonal);
   p.ldl.Analyse(upper);
   // Products and diagonals go straight where the factorisation reads them.
   const LargeVector<int>& laidOut = p.ldl.LaidOutPlaces();
-  auto place = [&](int row, int col) {
-    const int* begin = upper.innerIndexPtr() + upper.outerIndexPtr()[col];
-    const int* end = upper.innerIndexPtr() + upper.outerIndexPtr()[col + 1];
-    return laidOut[std::lower_bound(begin, end, row) - upper.innerIndexPtr()];
-  };
-  LargeVector<int> slotOf(places.size());
-  for (size_t k = 0; k < places.size(); ++k) {
-    const int a = p.order[places[k].first], b = p.order[places[k].second];
-    slotOf[k] = place(std::min(a, b), std::max(a, b));
-  }
+  for (int& slot : slotOf)
+    slot = laidOut[slot];
   for (size_t i = 0; i < p.products.size(); ++i)
     p.products[i].slot = slotOf[placeOf[i]];
-  for (int r = 0; r < n; ++r)
-    p.diagonal[r] = place(p.order[r], p.order[r]);
+  for (int& slot : p.diagonal)
+    slot = laidOut[slot];
 }
 
 // Makes `to` the plan `from` was made as, with its factorisation and what that was made of,
