@@ -280,8 +280,9 @@ Row Measure(const std::string& engine, const Factory& make, int frames, const Pr
     char seconds[64];
     std::snprintf(seconds, sizeof seconds, "%.3g s of the timed run in building, ", building);
     row.note += (row.note.empty() ? "" : "; ") + std::string(seconds) +
-                std::to_string(built - beforeBuild) + " page faults in building, " +
-                std::to_string(ran - built) + " in the frames";
+                std::to_string(built - beforeBuild) +
+                " page faults in the staged run's building, " + std::to_string(ran - built) +
+                " in its frames";
     done.push_back(std::move(noted));
   } catch (const DynamicsError& e) {
     row.note = "failed: " + e.message;
