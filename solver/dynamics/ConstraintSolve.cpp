@@ -329,7 +329,7 @@ void CompressedPattern(int n, const LargeVector<int>& columnOf, const LargeVecto
   }
   // Counted out by row first, the entries reach each column with their rows ascending, and each
   // one's place is known as it is put: a sort within the columns would lose it. (Sorting each
-  // row with its index measured slower.)
+  // column's rows together with their indices measured slower.)
   std::vector<int> byRowStart(static_cast<size_t>(n) + 1, 0);
   for (const int r : rowOf)
     ++byRowStart[r + 1];
