@@ -537,11 +537,10 @@ YB_WIDE_VECTORS bool SparseLdl::FactoriseSupernodes(const double* values,
 void SparseLdl::FetchRowsFrom(int s, int from) const {
   const int columns = superStart_[s + 1] - superStart_[s];
   const int rows = superRows_[s + 1] - superRows_[s];
-  const double* block = block_.data() + blockBegin_[s];
   for (int c = 0; c < columns; ++c) {
-    const double* column = block + Column(c, rows) + from;
-    for (int r = 0; r < rows - from; r += 8)
-      __builtin_prefetch(column + r);
+    const size_t column = blockBegin_[s] + Column(c, rows);
+    size_t fetched = column + from;
+    FetchUpTo(block_.data(), fetched, column + rows);
   }
 }
 
